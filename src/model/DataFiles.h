@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <system_error>
+
+#include "Register.h"
+
+enum TDataOpenResult { drOk, drInputFailed, drOutputFailed };
+
+inline constexpr std::string_view InputOpenFailedMessage = "Невозможно открыть файл INPUT.TXT";
+inline constexpr std::string_view OutputOpenFailedMessage = "Невозможно открыть файл OUTPUT.TXT";
+
+// The message to show for a failed open; empty for drOk.
+std::string_view OpenFailureMessage(TDataOpenResult result);
+
+// When written values are handed to the operating system.
+enum class TFlushPolicy {
+    EveryWrite,        // each value is on the file when WriteOutput returns; survives a crash
+    WhenBufferFills,   // fewer system calls; the owner must Close() to learn the final outcome
+};
+
+// The two data files through which the preprocessor talks to the outside world:
+// pairs of integers come from the input file, one emitted value per step goes to
+// the output file. Both stay open from Open() until Close() or destruction.
+class TDataFiles {
+public:
+    TDataFiles();  // "input.txt" and "output.txt" in the current directory
+    TDataFiles(std::filesystem::path inputPath, std::filesystem::path outputPath);
+
+    TDataFiles(TDataFiles&&) noexcept = default;
+    TDataFiles& operator=(TDataFiles&&) noexcept = default;
+
+    // The input is opened first; if it fails the output file is left untouched.
+    TDataOpenResult Open();
+    bool IsOpen() const { return InputFile_ && OutputFile_; }
+
+    // Two reads of one integer each; a failed read leaves its register as it was.
+    void ReadPair(TRegister& minuend, TRegister& subtrahend);
+
+    // Appends the decimal form of the value and one space.
+    void WriteOutput(TRegister value);
+
+    void SetFlushPolicy(TFlushPolicy policy) { FlushPolicy_ = policy; }
+
+    // A write or flush of the output file has failed at least once; the values
+    // written since may not be on the file.
+    bool WriteFailed() const { return WriteFailed_; }
+
+    // The system's reason for the most recent failure of Open, a write or Close.
+    std::error_code LastError() const { return LastError_; }
+
+    const std::filesystem::path& InputPath() const { return InputPath_; }
+    const std::filesystem::path& OutputPath() const { return OutputPath_; }
+
+    // Flushes and closes both files; false if the output could not be completed.
+    bool Close();
+
+private:
+    struct TFileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    using TFile = std::unique_ptr<std::FILE, TFileCloser>;
+
+    void RecordWriteFailure();
+
+    std::filesystem::path InputPath_;
+    std::filesystem::path OutputPath_;
+    TFile InputFile_;
+    TFile OutputFile_;
+    TFlushPolicy FlushPolicy_ = TFlushPolicy::EveryWrite;
+    bool WriteFailed_ = false;
+    std::error_code LastError_;
+};
+
+// The process-wide data files of the simulator.
+extern TDataFiles DataFiles;

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "Register.h"
+
+class TDataFiles;
+
+inline constexpr std::size_t DelayLineCells = 11;
+
+// The register values a step publishes, in the order of the window's value labels.
+struct TStepSnapshot {
+    static constexpr std::size_t Count = 4 + DelayLineCells;
+
+    TRegister Minuend = 0;
+    TRegister Subtrahend = 0;
+    std::array<TRegister, DelayLineCells> DelayLine{};
+    TRegister Difference = 0;
+    TRegister WindowSum = 0;
+
+    // Minuend, Subtrahend, DelayLine[0..10], Difference, WindowSum.
+    std::array<TRegister, Count> Values() const;
+
+    bool operator==(const TStepSnapshot&) const = default;
+};
+
+// What the model publishes to, once each per step and in this order.
+class IPreprocessorView {
+public:
+    virtual void ShowSnapshot(const TStepSnapshot& snapshot) = 0;
+    // The whole history text. It only ever grows at its end, so a view may
+    // show just what is new since the previous call.
+    virtual void ShowHistory(const std::string& history) = 0;
+
+protected:
+    ~IPreprocessorView() = default;
+};
+
+struct TRegisters {
+    TRegister Minuend = 0;
+    TRegister Subtrahend = 0;
+    std::array<TRegister, DelayLineCells> DelayLine{};  // [0] newest difference, [10] oldest
+    TRegister Difference = 0;
+    TRegister WindowSum = 0;      // the 10 differences before the newest one
+    TRegister PendingOutput = 0;  // what the next step emits
+
+    bool operator==(const TRegisters&) const = default;
+};
+
+// The simulated preprocessor: a pair's difference enters an 11-cell delay line,
+// a running sum covers the 10 cells behind the newest, and each step emits the
+// sum as it stood two steps before.
+class TPreprocessorModel {
+public:
+    static constexpr TRegister EndMarker = -999;
+
+    // Zeroes the registers; the end-of-data latch and the history stay.
+    void Reset();
+
+    // Reads a pair, applies the end-of-data rule, publishes the registers,
+    // extends and publishes the history, writes the pending value, and advances.
+    void Step(TDataFiles& files, IPreprocessorView& view);
+
+    // The history serves only a view that shows it; a run without one can stop
+    // collecting it, and the view then receives no ShowHistory.
+    void SetHistoryKept(bool kept) { HistoryKept_ = kept; }
+
+    const TRegisters& Registers() const { return Registers_; }
+    bool EndOfData() const { return EndOfData_; }
+    const std::string& History() const { return History_; }
+    TStepSnapshot Snapshot() const;
+
+private:
+    void ApplyEndOfDataRule();
+    void Advance();
+
+    TRegisters Registers_;
+    bool EndOfData_ = false;
+    std::string History_ = " ";
+    bool HistoryKept_ = true;
+};
+
+// The process-wide preprocessor of the simulator.
+extern TPreprocessorModel PreprocessorModel;

@@ -1,0 +1,306 @@
+// The pipeline model and its data files, driven through real files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <numeric>
+#include <optional>
+#include <random>
+#include <ranges>
+#include <vector>
+
+#include "DataFiles.h"
+#include "IntReader.h"
+#include "PreprocessorModel.h"
+#include "TestSupport.h"
+
+namespace {
+
+// Records what a step publishes and checks the order of the two calls.
+class TRecordingView : public IPreprocessorView {
+public:
+    void ShowSnapshot(const TStepSnapshot& snapshot) override {
+        EXPECT_FALSE(SnapshotPending) << "ShowSnapshot twice without ShowHistory";
+        Snapshots.push_back(snapshot);
+        SnapshotPending = HistoryExpected;
+    }
+    void ShowHistory(const std::string& history) override {
+        EXPECT_TRUE(SnapshotPending) << "ShowHistory before ShowSnapshot";
+        History = history;
+        SnapshotPending = false;
+    }
+
+    std::vector<TStepSnapshot> Snapshots;
+    std::string History;
+    bool HistoryExpected = true;
+    bool SnapshotPending = false;
+};
+
+class ModelTest : public ::testing::Test {
+protected:
+    // Opens fresh data files on the given input and resets a fresh model.
+    void Start(std::string_view input) {
+        WriteTextFile("input.txt", input);
+        ASSERT_EQ(Files.Open(), drOk);
+        Model.Reset();
+    }
+    TRegisters StepAndGet() {
+        Model.Step(Files, View);
+        return Model.Registers();
+    }
+    TRegister WrittenByNextStep() const { return Model.Registers().PendingOutput; }
+
+    TScratchDirectory Scratch;
+    TDataFiles Files;
+    TPreprocessorModel Model;
+    TRecordingView View;
+};
+
+TEST_F(ModelTest, WorkedExampleRowByRow) {
+    struct TRow {
+        TRegister Fr1, Fr2, Frt1, Frt2, Frt3, Frt4, Frm1, FrOut, Written;
+    };
+    const TRow rows[] = {
+        {5, 2, 0, 0, 0, 0, 0, 0, 0},    {7, 1, 3, 0, 0, 0, 3, 0, 0},
+        {4, 4, 6, 3, 0, 0, 6, 3, 0},    {10, 3, 0, 6, 3, 0, 0, 9, 3},
+        {0, 0, 7, 0, 6, 3, 7, 9, 9},    {0, 0, 0, 7, 0, 6, 0, 16, 9},
+        {0, 0, 0, 0, 7, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 7, 0, 16, 16},
+        {0, 0, 0, 0, 0, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 0, 0, 16, 16},
+        {0, 0, 0, 0, 0, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 0, 0, 16, 16},
+        {0, 0, 0, 0, 0, 0, 0, 13, 16},  {0, 0, 0, 0, 0, 0, 0, 7, 13},
+        {0, 0, 0, 0, 0, 0, 0, 7, 7},    {0, 0, 0, 0, 0, 0, 0, 0, 7},
+    };
+    Start(WorkedExampleInput);
+    std::string written;
+    for (std::size_t step = 0; step < std::size(rows); ++step) {
+        SCOPED_TRACE("step " + std::to_string(step + 1));
+        const TRow& row = rows[step];
+        const TRegister writes = WrittenByNextStep();
+        Model.Step(Files, View);
+        const TStepSnapshot& shown = View.Snapshots.back();
+        EXPECT_EQ(shown.Minuend, row.Fr1);
+        EXPECT_EQ(shown.Subtrahend, row.Fr2);
+        EXPECT_EQ(shown.DelayLine[0], row.Frt1);
+        EXPECT_EQ(shown.DelayLine[1], row.Frt2);
+        EXPECT_EQ(shown.DelayLine[2], row.Frt3);
+        EXPECT_EQ(shown.DelayLine[3], row.Frt4);
+        EXPECT_EQ(shown.Difference, row.Frm1);
+        EXPECT_EQ(shown.WindowSum, row.FrOut);
+        EXPECT_EQ(writes, row.Written);
+        written += std::to_string(row.Written) + " ";
+        // Each value is on the file by the end of its step, not only at exit.
+        EXPECT_EQ(ReadTextFile("output.txt"), written);
+        EXPECT_EQ(View.History, " " + written);
+    }
+    EXPECT_EQ(written, WorkedExampleOutput);
+    EXPECT_TRUE(Model.EndOfData());
+}
+
+TEST_F(ModelTest, FirstStepAndSnapshotOrder) {
+    Start("-999 5 1 2");
+    Model.Step(Files, View);
+    EXPECT_EQ(Model.History(), " 0 ");
+    const auto values = View.Snapshots.back().Values();
+    EXPECT_TRUE(std::ranges::all_of(values, [](TRegister v) { return v == 0; }));
+
+    TStepSnapshot numbered;
+    numbered.Minuend = 1;
+    numbered.Subtrahend = 2;
+    std::iota(numbered.DelayLine.begin(), numbered.DelayLine.end(), 3);
+    numbered.Difference = 14;
+    numbered.WindowSum = 15;
+    const auto ordered = numbered.Values();
+    EXPECT_TRUE(std::ranges::equal(ordered, std::views::iota(1, 16)));
+}
+
+TEST_F(ModelTest, EndOfDataLatchesOnFirstNumberOnly) {
+    Start("5 -999 -999 5 1 2");
+    EXPECT_EQ(StepAndGet().Difference, 1004);  // -999 second is ordinary data
+    EXPECT_FALSE(Model.EndOfData());
+    const TRegisters afterMarker = StepAndGet();
+    EXPECT_EQ(afterMarker.Minuend, 0);
+    EXPECT_EQ(afterMarker.Subtrahend, 0);
+    EXPECT_TRUE(Model.EndOfData());
+    Model.Reset();
+    EXPECT_TRUE(Model.EndOfData()) << "Reset must not clear the latch";
+    const TRegisters later = StepAndGet();  // 1 2 is read and replaced by zeros
+    EXPECT_EQ(later.Minuend, 0);
+    EXPECT_EQ(later.Difference, 0);
+}
+
+TEST_F(ModelTest, InputsThatRunOut) {
+    {
+        SCOPED_TRACE("empty input: zeros forever, no end of data");
+        Start("");
+        for (int i = 0; i < 20; ++i) EXPECT_EQ(StepAndGet(), TRegisters{});
+        EXPECT_FALSE(Model.EndOfData());
+        EXPECT_EQ(ReadTextFile("output.txt").size(), 40u);
+    }
+    {
+        SCOPED_TRACE("no end marker: the last pair is fed again");
+        TDataFiles files;
+        Files = std::move(files);
+        Model = TPreprocessorModel{};
+        Start("9 4\n");
+        for (int i = 0; i < 15; ++i) Model.Step(Files, View);
+        EXPECT_EQ(Model.Registers().WindowSum, 50);
+        EXPECT_EQ(Model.Registers().Minuend, 9);
+    }
+    {
+        SCOPED_TRACE("odd count: the last number pairs with the previous subtrahend");
+        Files = TDataFiles{};
+        Start("10 3 8");
+        Model.Step(Files, View);
+        EXPECT_EQ(StepAndGet().Difference, 5);
+    }
+    {
+        SCOPED_TRACE("a non-numeric token stops reading for good");
+        Files = TDataFiles{};
+        Start("10 3 4 x 7 1");
+        Model.Step(Files, View);
+        const TRegisters stuck = StepAndGet();
+        EXPECT_EQ(stuck.Minuend, 4);
+        EXPECT_EQ(stuck.Subtrahend, 3);
+        EXPECT_EQ(StepAndGet().Minuend, 4);
+    }
+}
+
+TEST_F(ModelTest, ArithmeticWrapsAndPairsSpanLines) {
+    Start("2147483647 -1\n1 2\n3\n4\n");
+    EXPECT_EQ(StepAndGet().Difference, INT_MIN);
+    EXPECT_EQ(StepAndGet().Difference, -1);
+    EXPECT_EQ(StepAndGet().Difference, -1);
+    EXPECT_EQ(Model.Registers().WindowSum, INT_MAX);  // INT_MIN + -1 wraps
+}
+
+TEST_F(ModelTest, WindowSumIsTheTenOlderCellsOnRandomInput) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<TRegister> any(INT_MIN, INT_MAX);
+    std::string input;
+    for (int i = 0; i < 600; ++i) {
+        TRegister first = any(random);
+        if (first == TPreprocessorModel::EndMarker) first = 0;
+        input += std::to_string(first) + ' ' + std::to_string(any(random)) + '\n';
+    }
+    Start(input);
+    TRegister shownSum = 0;
+    for (int step = 0; step < 300; ++step) {
+        const TRegister written = WrittenByNextStep();
+        const TRegisters r = StepAndGet();
+        EXPECT_EQ(written, shownSum) << "the value written is the sum shown one step before";
+        shownSum = View.Snapshots.back().WindowSum;
+        TRegister sum = 0;
+        for (std::size_t i = 1; i < DelayLineCells; ++i) sum = WrappingAdd(sum, r.DelayLine[i]);
+        ASSERT_EQ(r.WindowSum, sum) << "at step " << step;
+        ASSERT_EQ(r.Difference, r.DelayLine[0]);
+    }
+}
+
+TEST_F(ModelTest, WithoutHistoryTheViewGetsOnlySnapshots) {
+    Start(WorkedExampleInput);
+    Model.SetHistoryKept(false);
+    View.HistoryExpected = false;
+    for (int i = 0; i < 16; ++i) Model.Step(Files, View);
+    EXPECT_EQ(View.Snapshots.size(), 16u);
+    EXPECT_EQ(Model.History(), " ");
+    EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
+}
+
+// --- Reading integers -------------------------------------------------------
+
+constexpr TRegister LowBitsOfTenToThe(int power) {
+    std::uint32_t value = 1;
+    for (int i = 0; i < power; ++i) value *= 10u;
+    return static_cast<TRegister>(value);
+}
+
+struct TReadCase {
+    std::string_view Input;
+    std::vector<std::optional<TRegister>> Reads;  // nullopt: the read fails
+
+    friend void PrintTo(const TReadCase& c, std::ostream* out) {
+        *out << ::testing::PrintToString(std::string(c.Input));
+    }
+};
+
+class ReaderTest : public ::testing::TestWithParam<TReadCase> {};
+
+TEST_P(ReaderTest, ReadsAsTheDecimalConversion) {
+    TScratchDirectory scratch;
+    WriteTextFile("in", GetParam().Input);
+    std::FILE* in = std::fopen("in", "r");
+    ASSERT_NE(in, nullptr);
+    TRegister target = 77;
+    for (const auto& expected : GetParam().Reads) {
+        const TRegister before = target;
+        const bool read = ReadDecimal(in, target);
+        EXPECT_EQ(read, expected.has_value());
+        EXPECT_EQ(target, expected.value_or(before));
+    }
+    std::fclose(in);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ReaderTest,
+    ::testing::Values(
+        TReadCase{" \t\r\n\v\f+12\r\n-7", {12, -7, std::nullopt}},
+        TReadCase{"- 5", {std::nullopt, 5}},       // the sign is consumed, the blank stays
+        TReadCase{"-x 5", {std::nullopt, std::nullopt}},
+        TReadCase{"12abc 5", {12, std::nullopt, std::nullopt}},
+        TReadCase{"-2147483648 2147483648", {INT_MIN, INT_MIN}},
+        TReadCase{"4294967297 -4294967295", {1, 1}},
+        TReadCase{"1000000000000000000000000000000", {LowBitsOfTenToThe(30)}},
+        TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
+
+// --- Opening, truncating and failing ----------------------------------------
+
+TEST(DataFilesTest, OpeningFollowsTheInputFirstRule) {
+    TScratchDirectory scratch;
+    WriteTextFile("output.txt", "precious");
+    TDataFiles missingInput;
+    EXPECT_EQ(missingInput.Open(), drInputFailed);
+    EXPECT_EQ(ReadTextFile("output.txt"), "precious") << "output must not be touched";
+    EXPECT_EQ(OpenFailureMessage(drInputFailed), "Невозможно открыть файл INPUT.TXT");
+
+    WriteTextFile("input.txt", "1 2");
+    TDataFiles truncating;
+    EXPECT_EQ(truncating.Open(), drOk);
+    EXPECT_EQ(ReadTextFile("output.txt"), "") << "opening empties the output at once";
+    EXPECT_EQ(OpenFailureMessage(drOk), "");
+
+    std::filesystem::remove("output.txt");
+    std::filesystem::create_directory("output.txt");
+    TDataFiles blockedOutput;
+    EXPECT_EQ(blockedOutput.Open(), drOutputFailed);
+    EXPECT_EQ(OpenFailureMessage(drOutputFailed), "Невозможно открыть файл OUTPUT.TXT");
+}
+
+TEST(DataFilesTest, AFailedWriteIsReportedAndTheStepCompletes) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", WorkedExampleInput);
+    TDataFiles files("input.txt", "/dev/full");
+    ASSERT_EQ(files.Open(), drOk);
+    TPreprocessorModel model;
+    TRecordingView view;
+    model.Step(files, view);
+    model.Step(files, view);
+    EXPECT_TRUE(files.WriteFailed());
+    EXPECT_EQ(files.LastError(), std::errc::no_space_on_device);
+    EXPECT_EQ(model.History(), " 0 0 ");
+    EXPECT_EQ(model.Registers().Difference, 6);
+    EXPECT_FALSE(files.Close());
+}
+
+TEST(DataFilesTest, BufferedWritesReachTheFileAtClose) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", "");
+    TDataFiles files;
+    ASSERT_EQ(files.Open(), drOk);
+    files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
+    files.WriteOutput(-2147483647 - 1);
+    files.WriteOutput(42);
+    EXPECT_TRUE(files.Close());
+    EXPECT_EQ(ReadTextFile("output.txt"), "-2147483648 42 ");
+}
+
+}  // namespace
