@@ -1,0 +1,75 @@
+#include "Application.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QMessageBox>
+#include <cstdio>
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// The forms name the classic small dialog face, which Linux does not ship; map it
+// to a metric-compatible sans-serif face rather than leave it to font fallback.
+constexpr const char* FormFontFamily = "MS Sans Serif";
+constexpr const char* FormFontSubstitute = "Liberation Sans";
+
+void ShowBox(QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace
+
+TApplication::TApplication(int& argc, char** argv) : Argc_(argc), Argv_(argv) {
+    Application = this;
+}
+
+TApplication::~TApplication() {
+    Forms_.clear();
+    OwnedToolkit_.reset();
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+    if (!QApplication::instance()) OwnedToolkit_ = std::make_unique<QApplication>(Argc_, Argv_);
+    QFont::insertSubstitution(FormFontFamily, FormFontSubstitute);
+}
+
+void TApplication::Run() {
+    if (!MainForm_) return;
+    MainForm_->show();
+    QApplication::exec();
+}
+
+void TApplication::ShowException(const Exception& error) {
+    if (!QApplication::instance()) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return;
+    }
+    ShowBox(QMessageBox::Critical, error.Message());
+}
+
+void TApplication::HandleException(std::exception_ptr error) noexcept {
+    try {
+        try {
+            std::rethrow_exception(error);
+        } catch (const Exception& known) {
+            ShowException(known);
+        } catch (...) {
+            ShowException(Exception(QString()));
+        }
+    } catch (...) {
+        // Showing the box failed too (out of memory, most likely); say what we can.
+        std::fputs("error: an error occurred and could not be shown\n", stderr);
+    }
+}
+
+void ShowMessage(const QString& text) { ShowBox(QMessageBox::NoIcon, text); }
+
+QString IntToStr(std::int32_t value) { return QString::number(value); }
+
+void SetText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
