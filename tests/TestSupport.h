@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "Register.h"
 
 // A fresh directory that is the current one for the life of the object.
 class TScratchDirectory {
@@ -25,3 +28,18 @@ std::string ReadTextFile(const std::filesystem::path& path);
 // What sixteen steps on the bundled example write, each value followed by a space.
 inline constexpr std::string_view WorkedExampleInput = "5 2 7 1 4 4 10 3 -999 0\n";
 inline constexpr std::string_view WorkedExampleOutput = "0 0 0 3 9 9 16 16 16 16 16 16 16 13 7 7 ";
+
+// One row of the worked example: what a step shows and the value it writes.
+struct TWorkedExampleRow {
+    TRegister Fr1, Fr2, Frt1, Frt2, Frt3, Frt4, Frm1, FrOut, Written;
+};
+inline constexpr std::array<TWorkedExampleRow, 16> WorkedExampleRows{{
+    {5, 2, 0, 0, 0, 0, 0, 0, 0},    {7, 1, 3, 0, 0, 0, 3, 0, 0},
+    {4, 4, 6, 3, 0, 0, 6, 3, 0},    {10, 3, 0, 6, 3, 0, 0, 9, 3},
+    {0, 0, 7, 0, 6, 3, 7, 9, 9},    {0, 0, 0, 7, 0, 6, 0, 16, 9},
+    {0, 0, 0, 0, 7, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 7, 0, 16, 16},
+    {0, 0, 0, 0, 0, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 0, 0, 16, 16},
+    {0, 0, 0, 0, 0, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 0, 0, 16, 16},
+    {0, 0, 0, 0, 0, 0, 0, 13, 16},  {0, 0, 0, 0, 0, 0, 0, 7, 13},
+    {0, 0, 0, 0, 0, 0, 0, 7, 7},    {0, 0, 0, 0, 0, 0, 0, 0, 7},
+}};

@@ -57,24 +57,11 @@ protected:
 };
 
 TEST_F(ModelTest, WorkedExampleRowByRow) {
-    struct TRow {
-        TRegister Fr1, Fr2, Frt1, Frt2, Frt3, Frt4, Frm1, FrOut, Written;
-    };
-    const TRow rows[] = {
-        {5, 2, 0, 0, 0, 0, 0, 0, 0},    {7, 1, 3, 0, 0, 0, 3, 0, 0},
-        {4, 4, 6, 3, 0, 0, 6, 3, 0},    {10, 3, 0, 6, 3, 0, 0, 9, 3},
-        {0, 0, 7, 0, 6, 3, 7, 9, 9},    {0, 0, 0, 7, 0, 6, 0, 16, 9},
-        {0, 0, 0, 0, 7, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 7, 0, 16, 16},
-        {0, 0, 0, 0, 0, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 0, 0, 16, 16},
-        {0, 0, 0, 0, 0, 0, 0, 16, 16},  {0, 0, 0, 0, 0, 0, 0, 16, 16},
-        {0, 0, 0, 0, 0, 0, 0, 13, 16},  {0, 0, 0, 0, 0, 0, 0, 7, 13},
-        {0, 0, 0, 0, 0, 0, 0, 7, 7},    {0, 0, 0, 0, 0, 0, 0, 0, 7},
-    };
     Start(WorkedExampleInput);
     std::string written;
-    for (std::size_t step = 0; step < std::size(rows); ++step) {
+    for (std::size_t step = 0; step < WorkedExampleRows.size(); ++step) {
         SCOPED_TRACE("step " + std::to_string(step + 1));
-        const TRow& row = rows[step];
+        const TWorkedExampleRow& row = WorkedExampleRows[step];
         const TRegister writes = WrittenByNextStep();
         Model.Step(Files, View);
         const TStepSnapshot& shown = View.Snapshots.back();
