@@ -12,6 +12,10 @@ namespace {
 constexpr int StepPeriodMs = 1000;
 constexpr QPoint WindowFramePosition(174, 135);
 
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), Timer1(new QTimer(this)) {
@@ -59,7 +63,7 @@ void TForm1::ShowHistory(const std::string& history) {
     const bool memoUntouched = Memo1->userEditCount() == ShownMemoEdits_;
     if (memoUntouched && history.size() >= ShownHistoryLength_) {
         const auto tail = std::string_view(history).substr(ShownHistoryLength_);
-        Memo1->appendText(QString::fromUtf8(tail.data(), static_cast<qsizetype>(tail.size())));
+        Memo1->appendText(FromUtf8(tail));
     } else {
         Memo1->clear();
         Memo1->setPlainText(QString::fromStdString(history));
@@ -71,14 +75,13 @@ void TForm1::ShowHistory(const std::string& history) {
 void TForm1::ReportWriteFailureOnce() {
     if (WriteFailureReported_) return;
     WriteFailureReported_ = true;
-    throw Exception(QString::fromUtf8(WriteFailedMessage));
+    throw Exception(FromUtf8(WriteFailedMessage));
 }
 
 void InitSimulation() {
     const TDataOpenResult opened = DataFiles.Open();
     if (opened != drOk) {
-        const std::string_view message = OpenFailureMessage(opened);
-        ShowMessage(QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
+        ShowMessage(FromUtf8(OpenFailureMessage(opened)));
         // Without both files there is nothing a step could read or write.
         Form1->Button1->setEnabled(false);
         Form1->Button2->setEnabled(false);

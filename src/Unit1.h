@@ -46,5 +46,3 @@ void InitSimulation();
 
 // One step of the preprocessor, shown on Form1.
 void DoStep();
-
-inline constexpr const char* WriteFailedMessage = "Ошибка записи в файл OUTPUT.TXT";

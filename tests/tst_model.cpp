@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DataFiles.h"
-#include "IntReader.h"
+#include "DecimalReader.h"
 #include "PreprocessorModel.h"
 #include "TestSupport.h"
 
@@ -217,10 +217,11 @@ TEST_P(ReaderTest, ReadsAsTheDecimalConversion) {
     WriteTextFile("in", GetParam().Input);
     std::FILE* in = std::fopen("in", "r");
     ASSERT_NE(in, nullptr);
+    TDecimalReader reader(in);
     TRegister target = 77;
     for (const auto& expected : GetParam().Reads) {
         const TRegister before = target;
-        const bool read = ReadDecimal(in, target);
+        const bool read = reader.Read(target);
         EXPECT_EQ(read, expected.has_value());
         EXPECT_EQ(target, expected.value_or(before));
     }

@@ -3,9 +3,17 @@
 #include <cerrno>
 #include <utility>
 
-#include "IntReader.h"
 
 TDataFiles DataFiles;
+
+namespace {
+
+// Enough values to make each write to the file worth its system call.
+constexpr std::size_t PendingCapacity = 64 * 1024;
+
+std::error_code LastSystemError() { return {errno, std::generic_category()}; }
+
+}  // namespace
 
 std::string_view OpenFailureMessage(TDataOpenResult result) {
     switch (result) {
@@ -24,24 +32,45 @@ TDataFiles::TDataFiles() : TDataFiles("input.txt", "output.txt") {}
 TDataFiles::TDataFiles(std::filesystem::path inputPath, std::filesystem::path outputPath)
     : InputPath_(std::move(inputPath)), OutputPath_(std::move(outputPath)) {}
 
+TDataFiles& TDataFiles::operator=(TDataFiles&& other) noexcept {
+    if (this != &other) {
+        Close();
+        InputPath_ = std::move(other.InputPath_);
+        OutputPath_ = std::move(other.OutputPath_);
+        InputFile_ = std::move(other.InputFile_);
+        OutputFile_ = std::move(other.OutputFile_);
+        Reader_ = std::move(other.Reader_);
+        Pending_ = std::move(other.Pending_);
+        PendingSize_ = std::exchange(other.PendingSize_, 0);
+        FlushPolicy_ = other.FlushPolicy_;
+        WriteFailed_ = other.WriteFailed_;
+        LastError_ = other.LastError_;
+    }
+    return *this;
+}
+
 TDataOpenResult TDataFiles::Open() {
     InputFile_.reset(std::fopen(InputPath_.c_str(), "r"));
     if (!InputFile_) {
-        LastError_ = std::error_code(errno, std::generic_category());
+        LastError_ = LastSystemError();
         return drInputFailed;
     }
+    Reader_.emplace(InputFile_.get());
     OutputFile_.reset(std::fopen(OutputPath_.c_str(), "w+"));
     if (!OutputFile_) {
-        LastError_ = std::error_code(errno, std::generic_category());
+        LastError_ = LastSystemError();
         return drOutputFailed;
     }
+    // Values are gathered in Pending_ and handed over whole, without stdio's copy.
+    std::setvbuf(OutputFile_.get(), nullptr, _IONBF, 0);
+    Pending_ = std::make_unique<char[]>(PendingCapacity);
     return drOk;
 }
 
 void TDataFiles::ReadPair(TRegister& minuend, TRegister& subtrahend) {
-    if (!InputFile_) return;
-    ReadDecimal(InputFile_.get(), minuend);
-    ReadDecimal(InputFile_.get(), subtrahend);
+    if (!Reader_) return;
+    Reader_->Read(minuend);
+    Reader_->Read(subtrahend);
 }
 
 void TDataFiles::WriteOutput(TRegister value) {
@@ -50,29 +79,40 @@ void TDataFiles::WriteOutput(TRegister value) {
         LastError_ = std::make_error_code(std::errc::bad_file_descriptor);
         return;
     }
-    char text[DecimalFormCapacity + 1];
-    char* end = WriteDecimal(text, value);
+    char* end = WriteDecimal(Pending_.get() + PendingSize_, value);
     *end++ = ' ';
-    const auto length = static_cast<std::size_t>(end - text);
-    if (fwrite_unlocked(text, 1, length, OutputFile_.get()) != length) {
-        RecordWriteFailure();
-    } else if (FlushPolicy_ == TFlushPolicy::EveryWrite && std::fflush(OutputFile_.get()) != 0) {
+    PendingSize_ = static_cast<std::size_t>(end - Pending_.get());
+    if (FlushPolicy_ == TFlushPolicy::EveryWrite ||
+        PendingSize_ > PendingCapacity - DecimalFormCapacity - 1) {
+        FlushPending();
+    }
+}
+
+void TDataFiles::FlushPending() {
+    if (PendingSize_ == 0) return;
+    if (std::fwrite(Pending_.get(), 1, PendingSize_, OutputFile_.get()) != PendingSize_ ||
+        std::fflush(OutputFile_.get()) != 0) {
         RecordWriteFailure();
     }
+    PendingSize_ = 0;
 }
 
 void TDataFiles::RecordWriteFailure() {
     WriteFailed_ = true;
-    LastError_ = std::error_code(errno, std::generic_category());
+    LastError_ = LastSystemError();
     // Forget the failure on the stream so later writes are attempted, and reported, anew.
     std::clearerr(OutputFile_.get());
 }
 
 bool TDataFiles::Close() {
+    Reader_.reset();
     InputFile_.reset();
-    if (OutputFile_ && std::fclose(OutputFile_.release()) != 0) {
-        WriteFailed_ = true;
-        LastError_ = std::error_code(errno, std::generic_category());
+    if (OutputFile_) {
+        FlushPending();
+        if (std::fclose(OutputFile_.release()) != 0) {
+            WriteFailed_ = true;
+            LastError_ = LastSystemError();
+        }
     }
     return !WriteFailed_;
 }

@@ -3,15 +3,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
+#include "DecimalReader.h"
 #include "Register.h"
 
 enum TDataOpenResult { drOk, drInputFailed, drOutputFailed };
 
 inline constexpr std::string_view InputOpenFailedMessage = "Невозможно открыть файл INPUT.TXT";
 inline constexpr std::string_view OutputOpenFailedMessage = "Невозможно открыть файл OUTPUT.TXT";
+inline constexpr std::string_view WriteFailedMessage = "Ошибка записи в файл OUTPUT.TXT";
 
 // The message to show for a failed open; empty for drOk.
 std::string_view OpenFailureMessage(TDataOpenResult result);
@@ -30,12 +34,14 @@ public:
     TDataFiles();  // "input.txt" and "output.txt" in the current directory
     TDataFiles(std::filesystem::path inputPath, std::filesystem::path outputPath);
 
+    ~TDataFiles() { Close(); }
     TDataFiles(TDataFiles&&) noexcept = default;
-    TDataFiles& operator=(TDataFiles&&) noexcept = default;
+    // The files this object had open are flushed and closed first.
+    TDataFiles& operator=(TDataFiles&& other) noexcept;
 
     // The input is opened first; if it fails the output file is left untouched.
     TDataOpenResult Open();
-    bool IsOpen() const { return InputFile_ && OutputFile_; }
+    bool IsOpen() const { return Reader_ && OutputFile_; }
 
     // Two reads of one integer each; a failed read leaves its register as it was.
     void ReadPair(TRegister& minuend, TRegister& subtrahend);
@@ -64,12 +70,16 @@ private:
     };
     using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
+    void FlushPending();
     void RecordWriteFailure();
 
     std::filesystem::path InputPath_;
     std::filesystem::path OutputPath_;
     TFile InputFile_;
     TFile OutputFile_;
+    std::optional<TDecimalReader> Reader_;
+    std::unique_ptr<char[]> Pending_;  // written values not yet handed to the output file
+    std::size_t PendingSize_ = 0;
     TFlushPolicy FlushPolicy_ = TFlushPolicy::EveryWrite;
     bool WriteFailed_ = false;
     std::error_code LastError_;

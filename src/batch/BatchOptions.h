@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+// What a batch run is asked to do.
+struct TBatchOptions {
+    std::uint64_t Steps = 0;
+    std::filesystem::path Input = "input.txt";
+    std::filesystem::path Output = "output.txt";
+    std::optional<std::string> Trace;  // a file, or "-" for standard output
+};
+
+enum class TBatchRequest { Help, Version };
+
+// The arguments are wrong; the text says how.
+struct TUsageError {
+    std::string Reason;
+};
+
+using TParsedArguments = std::variant<TBatchOptions, TBatchRequest, TUsageError>;
+
+// Parses the arguments after the program name.
+TParsedArguments ParseBatchArguments(std::span<const char* const> arguments);
+
+inline constexpr const char* BatchUsage =
+    "usage: preprocessor-batch --steps N [--input FILE] [--output FILE] [--trace FILE|-]";
+
+inline constexpr const char* BatchHelp =
+    "Runs the preprocessor simulation without a window: exactly N steps, each reading one\n"
+    "pair of integers and writing one value, as N clicks on \"Следующий шаг\" would.\n"
+    "\n"
+    "  --steps N        the number of steps to run (required; 0 or more)\n"
+    "  --input FILE     where the pairs are read from (default: input.txt)\n"
+    "  --output FILE    where the values are written; created or emptied (default: output.txt)\n"
+    "  --trace FILE|-   also write one CSV row per step: the registers the step showed and\n"
+    "                   the value it wrote; - writes it to standard output\n"
+    "  --help           show this text\n"
+    "  --version        show the version\n"
+    "\n"
+    "Exit status: 0 on success, 1 if a file cannot be opened or written, 2 for bad arguments.\n";
