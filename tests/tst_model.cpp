@@ -240,6 +240,40 @@ INSTANTIATE_TEST_SUITE_P(
         TReadCase{"1000000000000000000000000000000", {LowBitsOfTenToThe(30)}},
         TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
 
+// Tokens of every length up to 18 digits (so the C library's own conversion,
+// which saturates beyond 64 bits, gives the low 32 bits too), signs and all the
+// blanks, over several of the reader's blocks, then a stray sign and a letter.
+TEST(ReaderAgreementTest, ReadsWhatTheCLibraryReadsAcrossBlocks) {
+    TScratchDirectory scratch;
+    std::mt19937 random(42);
+    std::uniform_int_distribution<int> length(1, 18), digit(0, 9), pick(0, 5);
+    const std::string blanks = " \t\n\v\f\r";
+    std::string text;
+    while (text.size() < 300'000) {
+        if (pick(random) == 0) text += pick(random) < 3 ? '-' : '+';
+        for (int i = length(random); i > 0; --i) text += static_cast<char>('0' + digit(random));
+        for (int i = pick(random) / 2; i >= 0; --i) text += blanks[pick(random)];
+    }
+    text += "12 - 7 +x 5";
+    WriteTextFile("in", text);
+
+    std::FILE* ours = std::fopen("in", "r");
+    std::FILE* theirs = std::fopen("in", "r");
+    TDecimalReader reader(ours);
+    int reads = 0, failures = 0;
+    for (;; ++reads) {
+        TRegister mine = 1, reference = 1;
+        const bool read = reader.Read(mine);
+        const int scanned = std::fscanf(theirs, "%d", &reference);
+        ASSERT_EQ(read, scanned == 1) << "at read " << reads;
+        ASSERT_EQ(mine, reference) << "at read " << reads;
+        if (!read && ++failures == 3) break;  // "- 7" fails once; "+x" fails for good
+    }
+    EXPECT_GT(reads, 20'000);
+    std::fclose(ours);
+    std::fclose(theirs);
+}
+
 // --- Opening, truncating and failing ----------------------------------------
 
 TEST(DataFilesTest, OpeningFollowsTheInputFirstRule) {

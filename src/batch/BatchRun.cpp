@@ -1,5 +1,7 @@
 #include "BatchRun.h"
 
+#include <charconv>
+
 #include "DataFiles.h"
 #include "PreprocessorModel.h"
 

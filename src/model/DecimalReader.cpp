@@ -7,7 +7,7 @@ constexpr std::size_t BlockSize = 64 * 1024;
 }  // namespace
 
 TDecimalReader::TDecimalReader(std::FILE* stream)
-    : Stream_(stream), Buffer_(std::make_unique<char[]>(BlockSize + 1)) {
+    : Stream_(stream), Buffer_(std::make_unique<char[]>(BlockSize + 1 + sizeof(std::uint64_t))) {
     // The blocks come straight from the file, without a second copy in stdio.
     std::setvbuf(Stream_, nullptr, _IONBF, 0);
     Next_ = End_ = Buffer_.get();
