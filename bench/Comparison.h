@@ -21,7 +21,8 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !Medians_.count(run.run_name.str()))) {
+            if (median ||
+                (run.run_type == Run::RT_Iteration && !Medians_.count(run.run_name.str()))) {
                 Medians_[run.run_name.str()] = {run.GetAdjustedRealTime(), run.time_unit};
             }
         }

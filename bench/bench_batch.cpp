@@ -9,21 +9,14 @@
 
 #include "BatchRun.h"
 #include "Comparison.h"
+#include "RandomInput.h"
 
 namespace {
 
-constexpr std::uint64_t Pairs = 2'000'000;
+constexpr int Pairs = 2'000'000;
 
 const std::filesystem::path& WorkDirectory() {
-    static const std::filesystem::path directory = [] {
-        auto path = std::filesystem::temp_directory_path() / "preprocessor-bench-batch";
-        std::filesystem::create_directories(path);
-        std::mt19937 random(2026);
-        std::uniform_int_distribution<int> sixDigits(100000, 999999);
-        std::ofstream input(path / "input.txt");
-        for (std::uint64_t i = 0; i < Pairs; ++i) input << sixDigits(random) << ' ' << sixDigits(random) << '\n';
-        return path;
-    }();
+    static const auto directory = MakeRandomInputDirectory("preprocessor-bench-batch", Pairs, 2026);
     return directory;
 }
 
@@ -38,8 +31,10 @@ void FormattedIoLoop(const std::filesystem::path& input, const std::filesystem::
     int delay[11] = {};
     bool endOfData = false;
     for (std::uint64_t step = 0; step < steps; ++step) {
-        if (std::fscanf(in, "%d", &minuend) != 1) {}
-        if (std::fscanf(in, "%d", &subtrahend) != 1) {}
+        if (std::fscanf(in, "%d", &minuend) != 1) {
+        }
+        if (std::fscanf(in, "%d", &subtrahend) != 1) {
+        }
         if (minuend == -999 || endOfData) minuend = subtrahend = 0, endOfData = true;
         std::fprintf(out, "%d ", pending);
         pending = windowSum;
@@ -86,10 +81,13 @@ int main(int argc, char** argv) {
                      "BM_FormattedIoLoop/iterations:1");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto& dir = WorkDirectory();
-    if (std::filesystem::exists(dir / "runner-output.txt") && std::filesystem::exists(dir / "loop-output.txt")) {
+    if (std::filesystem::exists(dir / "runner-output.txt") &&
+        std::filesystem::exists(dir / "loop-output.txt")) {
         const bool same = SameFile(dir / "runner-output.txt", dir / "loop-output.txt");
-        std::printf("runner output %s the fscanf loop's (%ju bytes)\n", same ? "is identical to" : "DIFFERS from",
-                    static_cast<std::uintmax_t>(std::filesystem::file_size(dir / "runner-output.txt")));
+        std::printf(
+            "runner output %s the fscanf loop's (%ju bytes)\n",
+            same ? "is identical to" : "DIFFERS from",
+            static_cast<std::uintmax_t>(std::filesystem::file_size(dir / "runner-output.txt")));
         if (!same) return 1;
     }
     benchmark::Shutdown();

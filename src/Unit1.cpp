@@ -35,11 +35,17 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), Timer1(new QTimer(this)) {
     BindHandler(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 }
 
-void TForm1::FormCreate(QObject*) { InitSimulation(); }
+void TForm1::FormCreate(QObject*) {
+    InitSimulation();
+}
 
-void TForm1::Button1Click(QObject*) { DoStep(); }
+void TForm1::Button1Click(QObject*) {
+    DoStep();
+}
 
-void TForm1::Timer1Timer(QObject*) { DoStep(); }
+void TForm1::Timer1Timer(QObject*) {
+    DoStep();
+}
 
 void TForm1::Button2Click(QObject*) {
     Timer1->start();
@@ -47,7 +53,8 @@ void TForm1::Button2Click(QObject*) {
 }
 
 std::array<QLabel*, TStepSnapshot::Count> TForm1::ValueLabels() const {
-    return {FR1, FR2, FRT1, FRT2, FRT3, FRT4, FRT5, FRT6, FRT7, FRT8, FRT9, FRT10, FRT11, FRM1, FROUT};
+    return {FR1,  FR2,  FRT1, FRT2,  FRT3,  FRT4, FRT5, FRT6,
+            FRT7, FRT8, FRT9, FRT10, FRT11, FRM1, FROUT};
 }
 
 void TForm1::ShowSnapshot(const TStepSnapshot& snapshot) {

@@ -19,7 +19,8 @@ TScratchDirectory::~TScratchDirectory() {
 }
 
 void WriteTextFile(const std::filesystem::path& path, std::string_view text) {
-    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 std::string ReadTextFile(const std::filesystem::path& path) {

@@ -1,9 +1,9 @@
 // The batch runner against the model driven directly, and as a process.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <random>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "BatchOptions.h"
 #include "BatchRun.h"
@@ -35,12 +35,18 @@ TEST(BatchArgumentsTest, AcceptsTheDocumentedOptions) {
 }
 
 TEST(BatchArgumentsTest, RejectsWhatItCannotRun) {
-    for (auto arguments : {std::vector<const char*>{}, {"--steps"}, {"--steps", "-1"},
-                           {"--steps", "ten"}, {"--steps", "5x"}, {"--steps", ""},
-                           {"--steps", "99999999999999999999999"}, {"--steps", "3", "--fast"},
+    for (auto arguments : {std::vector<const char*>{},
+                           {"--steps"},
+                           {"--steps", "-1"},
+                           {"--steps", "ten"},
+                           {"--steps", "5x"},
+                           {"--steps", ""},
+                           {"--steps", "99999999999999999999999"},
+                           {"--steps", "3", "--fast"},
                            {"--input", "in.txt"}}) {
         const auto parsed = ParseBatchArguments(arguments);
-        EXPECT_TRUE(std::holds_alternative<TUsageError>(parsed)) << ::testing::PrintToString(arguments);
+        EXPECT_TRUE(std::holds_alternative<TUsageError>(parsed))
+            << ::testing::PrintToString(arguments);
     }
 }
 
@@ -79,7 +85,8 @@ std::string RandomInput(std::mt19937& random, int numbers) {
     std::uniform_int_distribution<int> value(-999999, 999999), marker(0, 400);
     std::string input;
     for (int i = 0; i < numbers; ++i) {
-        input += std::to_string(marker(random) == 0 ? TPreprocessorModel::EndMarker : value(random));
+        input +=
+            std::to_string(marker(random) == 0 ? TPreprocessorModel::EndMarker : value(random));
         input += i % 7 == 6 ? '\n' : ' ';
     }
     return input;
@@ -115,7 +122,8 @@ TEST(BatchRunTest, GivesWhatTheModelGivesStepByStep) {
 // --- As a process --------------------------------------------------------------
 
 int RunBatchProcess(const std::string& arguments) {
-    const std::string command = std::string(PREPROCESSOR_BATCH) + " " + arguments + " >out.log 2>err.log";
+    const std::string command =
+        std::string(PREPROCESSOR_BATCH) + " " + arguments + " >out.log 2>err.log";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -138,7 +146,8 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
 
     for (const char* bad : {"", "--steps -4", "--steps many", "--steps 2 --colour"}) {
         EXPECT_EQ(RunBatchProcess(bad), 2) << bad;
-        EXPECT_NE(ReadTextFile("err.log").find("usage: preprocessor-batch --steps N"), std::string::npos);
+        EXPECT_NE(ReadTextFile("err.log").find("usage: preprocessor-batch --steps N"),
+                  std::string::npos);
     }
     EXPECT_EQ(RunBatchProcess("--help"), 0);
     for (const char* option : {"--steps", "--input", "--output", "--trace", "--version"}) {

@@ -230,15 +230,14 @@ TEST_P(ReaderTest, ReadsAsTheDecimalConversion) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, ReaderTest,
-    ::testing::Values(
-        TReadCase{" \t\r\n\v\f+12\r\n-7", {12, -7, std::nullopt}},
-        TReadCase{"- 5", {std::nullopt, 5}},       // the sign is consumed, the blank stays
-        TReadCase{"-x 5", {std::nullopt, std::nullopt}},
-        TReadCase{"12abc 5", {12, std::nullopt, std::nullopt}},
-        TReadCase{"-2147483648 2147483648", {INT_MIN, INT_MIN}},
-        TReadCase{"4294967297 -4294967295", {1, 1}},
-        TReadCase{"1000000000000000000000000000000", {LowBitsOfTenToThe(30)}},
-        TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
+    ::testing::Values(TReadCase{" \t\r\n\v\f+12\r\n-7", {12, -7, std::nullopt}},
+                      TReadCase{"- 5", {std::nullopt, 5}},  // the sign is consumed, the blank stays
+                      TReadCase{"-x 5", {std::nullopt, std::nullopt}},
+                      TReadCase{"12abc 5", {12, std::nullopt, std::nullopt}},
+                      TReadCase{"-2147483648 2147483648", {INT_MIN, INT_MIN}},
+                      TReadCase{"4294967297 -4294967295", {1, 1}},
+                      TReadCase{"1000000000000000000000000000000", {LowBitsOfTenToThe(30)}},
+                      TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
 
 // Tokens of every length up to 18 digits (so the C library's own conversion,
 // which saturates beyond 64 bits, gives the low 32 bits too), signs and all the

@@ -199,9 +199,9 @@ void WindowTest::windowAndOrder() {
     // Later siblings are drawn on top: the stacking follows the creation order.
     QStringList stacking;
     for (QObject* child : Form1->GroupBox2->children()) stacking << child->objectName();
-    QCOMPARE(stacking, QStringList({"FRT8", "FRT9", "FRT7", "FRT6", "FRT5", "FRT4", "FRT3",
-                                    "FRT2", "FRT11", "FRT10", "FRT1", "FROUT", "FRM1", "FR2",
-                                    "FR1", "Label1", "Label5", "Label4", "Label3", "Label2"}));
+    QCOMPARE(stacking, QStringList({"FRT8", "FRT9",   "FRT7",   "FRT6",   "FRT5",   "FRT4",  "FRT3",
+                                    "FRT2", "FRT11",  "FRT10",  "FRT1",   "FROUT",  "FRM1",  "FR2",
+                                    "FR1",  "Label1", "Label5", "Label4", "Label3", "Label2"}));
 
     Form1->show();
     QVERIFY(QTest::qWaitForWindowActive(Form1));
@@ -218,7 +218,7 @@ void WindowTest::workedExampleClickByClick() {
     for (const TWorkedExampleRow& row : WorkedExampleRows) {
         QTest::mouseClick(Form1->Button1, Qt::LeftButton);
         const QStringList shown = ValueTexts();
-        const QStringList expected = {IntToStr(row.Fr1), IntToStr(row.Fr2), IntToStr(row.Frt1),
+        const QStringList expected = {IntToStr(row.Fr1),  IntToStr(row.Fr2),  IntToStr(row.Frt1),
                                       IntToStr(row.Frt2), IntToStr(row.Frt3), IntToStr(row.Frt4)};
         QCOMPARE(shown.mid(0, 6), expected);
         QCOMPARE(Form1->FRM1->text(), IntToStr(row.Frm1));
@@ -253,8 +253,10 @@ void WindowTest::automaticStepping() {
 void WindowTest::failedOpens_data() {
     QTest::addColumn<QString>("missing");
     QTest::addColumn<QString>("message");
-    QTest::newRow("input") << "input.txt" << "Невозможно открыть файл INPUT.TXT";
-    QTest::newRow("output") << "output.txt" << "Невозможно открыть файл OUTPUT.TXT";
+    QTest::newRow("input") << "input.txt"
+                           << "Невозможно открыть файл INPUT.TXT";
+    QTest::newRow("output") << "output.txt"
+                            << "Невозможно открыть файл OUTPUT.TXT";
 }
 
 void WindowTest::failedOpens() {

@@ -22,9 +22,7 @@ int main(int argc, char* argv[]) {
     const auto parsed = ParseBatchArguments(std::span<const char* const>(argv + 1, argc - 1));
     return std::visit(
         TOverloaded{
-            [](const TUsageError& error) {
-                return Fail(2, error.Reason + "\n" + BatchUsage);
-            },
+            [](const TUsageError& error) { return Fail(2, error.Reason + "\n" + BatchUsage); },
             [](TBatchRequest request) {
                 if (request == TBatchRequest::Version) {
                     std::puts("preprocessor-batch " PREPROCESSOR_VERSION);

@@ -65,9 +65,13 @@ void TApplication::HandleException(std::exception_ptr error) noexcept {
     }
 }
 
-void ShowMessage(const QString& text) { ShowBox(QMessageBox::NoIcon, text); }
+void ShowMessage(const QString& text) {
+    ShowBox(QMessageBox::NoIcon, text);
+}
 
-QString IntToStr(std::int32_t value) { return QString::number(value); }
+QString IntToStr(std::int32_t value) {
+    return QString::number(value);
+}
 
 void SetText(QLabel* label, const QString& text) {
     label->setText(text);

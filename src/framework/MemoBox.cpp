@@ -13,7 +13,9 @@ namespace {
 
 constexpr int TextMargin = 2;
 
-bool IsLineFeed(QChar c) { return c == u'\n'; }
+bool IsLineFeed(QChar c) {
+    return c == u'\n';
+}
 
 }  // namespace
 
@@ -148,9 +150,13 @@ QRect MemoBox::TextArea() const {
     return contentsRect().adjusted(TextMargin, TextMargin, -TextMargin, -TextMargin);
 }
 
-int MemoBox::LineHeight() const { return fontMetrics().lineSpacing(); }
+int MemoBox::LineHeight() const {
+    return fontMetrics().lineSpacing();
+}
 
-int MemoBox::VisibleLines() const { return std::max(1, TextArea().height() / LineHeight()); }
+int MemoBox::VisibleLines() const {
+    return std::max(1, TextArea().height() / LineHeight());
+}
 
 qreal MemoBox::XOf(int line, qsizetype position) const {
     qreal x = 0;
@@ -293,7 +299,8 @@ bool MemoBox::HandleShortcut(QKeyEvent* event) {
         HasSelection() ? ReplaceSelection(QString()) : DeleteRange(Cursor_, Cursor_ + 1);
     } else if (event->key() == Qt::Key_Backspace) {
         HasSelection() ? ReplaceSelection(QString()) : DeleteRange(Cursor_ - 1, Cursor_);
-    } else if (is(QKeySequence::InsertParagraphSeparator) || is(QKeySequence::InsertLineSeparator)) {
+    } else if (is(QKeySequence::InsertParagraphSeparator) ||
+               is(QKeySequence::InsertLineSeparator)) {
         ReplaceSelection(QStringLiteral("\n"));
     } else {
         return false;
@@ -342,7 +349,8 @@ void MemoBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void MemoBox::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) MoveCursor(PositionAt(event->position().toPoint()), true);
+    if (event->buttons() & Qt::LeftButton)
+        MoveCursor(PositionAt(event->position().toPoint()), true);
 }
 
 void MemoBox::wheelEvent(QWheelEvent* event) {

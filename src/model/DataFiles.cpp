@@ -3,15 +3,13 @@
 #include <cerrno>
 #include <utility>
 
-
 TDataFiles DataFiles;
 
 namespace {
 
-// Enough values to make each write to the file worth its system call.
-constexpr std::size_t PendingCapacity = 64 * 1024;
-
-std::error_code LastSystemError() { return {errno, std::generic_category()}; }
+std::error_code LastSystemError() {
+    return {errno, std::generic_category()};
+}
 
 }  // namespace
 
@@ -67,25 +65,9 @@ TDataOpenResult TDataFiles::Open() {
     return drOk;
 }
 
-void TDataFiles::ReadPair(TRegister& minuend, TRegister& subtrahend) {
-    if (!Reader_) return;
-    Reader_->Read(minuend);
-    Reader_->Read(subtrahend);
-}
-
-void TDataFiles::WriteOutput(TRegister value) {
-    if (!OutputFile_) {
-        WriteFailed_ = true;
-        LastError_ = std::make_error_code(std::errc::bad_file_descriptor);
-        return;
-    }
-    char* end = WriteDecimal(Pending_.get() + PendingSize_, value);
-    *end++ = ' ';
-    PendingSize_ = static_cast<std::size_t>(end - Pending_.get());
-    if (FlushPolicy_ == TFlushPolicy::EveryWrite ||
-        PendingSize_ > PendingCapacity - DecimalFormCapacity - 1) {
-        FlushPending();
-    }
+void TDataFiles::RecordWriteToClosedFile() {
+    WriteFailed_ = true;
+    LastError_ = std::make_error_code(std::errc::bad_file_descriptor);
 }
 
 void TDataFiles::FlushPending() {

@@ -22,8 +22,8 @@ std::string_view OpenFailureMessage(TDataOpenResult result);
 
 // When written values are handed to the operating system.
 enum class TFlushPolicy {
-    EveryWrite,        // each value is on the file when WriteOutput returns; survives a crash
-    WhenBufferFills,   // fewer system calls; the owner must Close() to learn the final outcome
+    EveryWrite,       // each value is on the file when WriteOutput returns; survives a crash
+    WhenBufferFills,  // fewer system calls; the owner must Close() to learn the final outcome
 };
 
 // The two data files through which the preprocessor talks to the outside world:
@@ -44,10 +44,22 @@ public:
     bool IsOpen() const { return Reader_ && OutputFile_; }
 
     // Two reads of one integer each; a failed read leaves its register as it was.
-    void ReadPair(TRegister& minuend, TRegister& subtrahend);
+    void ReadPair(TRegister& minuend, TRegister& subtrahend) {
+        if (!Reader_) return;
+        Reader_->Read(minuend);
+        Reader_->Read(subtrahend);
+    }
 
-    // Appends the decimal form of the value and one space.
-    void WriteOutput(TRegister value);
+    // Appends the decimal form of the value and one space. Defined here, as the
+    // reading is, so a step's work compiles into one piece.
+    void WriteOutput(TRegister value) {
+        if (!OutputFile_) return RecordWriteToClosedFile();
+        char* end = WriteDecimal(Pending_.get() + PendingSize_, value);
+        *end++ = ' ';
+        PendingSize_ = static_cast<std::size_t>(end - Pending_.get());
+        if (FlushPolicy_ == TFlushPolicy::EveryWrite || PendingSize_ > PendingFlushAt)
+            FlushPending();
+    }
 
     void SetFlushPolicy(TFlushPolicy policy) { FlushPolicy_ = policy; }
 
@@ -70,8 +82,13 @@ private:
     };
     using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
+    // Enough values to make each write to the file worth its system call.
+    static constexpr std::size_t PendingCapacity = 64 * 1024;
+    static constexpr std::size_t PendingFlushAt = PendingCapacity - DecimalFormCapacity - 1;
+
     void FlushPending();
     void RecordWriteFailure();
+    void RecordWriteToClosedFile();
 
     std::filesystem::path InputPath_;
     std::filesystem::path OutputPath_;

@@ -46,7 +46,8 @@ public:
         // A number of eight digits or more, or one cut by the end of a block, goes
         // on a digit at a time.
         for (;;) {
-            while (IsDigit(*p)) magnitude = magnitude * 10u + static_cast<std::uint32_t>(*p++ - '0');
+            while (IsDigit(*p))
+                magnitude = magnitude * 10u + static_cast<std::uint32_t>(*p++ - '0');
             if (p != End_) break;
             const bool more = Refill();
             p = Next_;

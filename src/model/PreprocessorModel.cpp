@@ -16,11 +16,13 @@ std::array<TRegister, TStepSnapshot::Count> TStepSnapshot::Values() const {
     return values;
 }
 
-void TPreprocessorModel::Reset() { Registers_ = TRegisters{}; }
+void TPreprocessorModel::Reset() {
+    Registers_ = TRegisters{};
+}
 
 TStepSnapshot TPreprocessorModel::Snapshot() const {
-    return {Registers_.Minuend, Registers_.Subtrahend, Registers_.DelayLine,
-            Registers_.Difference, Registers_.WindowSum};
+    return {Registers_.Minuend, Registers_.Subtrahend, Registers_.DelayLine, Registers_.Difference,
+            Registers_.WindowSum};
 }
 
 void TPreprocessorModel::Step(TDataFiles& files, IPreprocessorView& view) {
