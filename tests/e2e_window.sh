@@ -20,6 +20,6 @@ expected="0 0 0 3 9 9 16 16 16 16 16 16 16 13 7 7 "
 actual=$(cat "$APP_DIR/output.txt")
 echo "exit code: $status"
 echo "output.txt: '$actual'"
-[ "$status" -eq 0 ] || { echo "FAIL: exit code $status"; exit 1; }
+[ "$status" -eq 0 ] || { cat "$x_session_dir/app.log"; echo "FAIL: exit code $status"; exit 1; }
 [ "$actual" = "$expected" ] || { echo "FAIL: expected '$expected'"; exit 1; }
 echo "PASS"

@@ -1,7 +1,10 @@
 // The batch runner against the model driven directly, and as a process.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -160,6 +163,53 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
     const std::string trace = ReadTextFile("out.log");
     EXPECT_EQ(trace.substr(trace.rfind("\n16,") + 1), "16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,7\n");
+}
+
+// Peak resident memory of one run of the batch runner, in KiB.
+long PeakMemoryOfRun(const std::string& steps) {
+    const char* arguments[] = {PREPROCESSOR_BATCH, "--steps", steps.c_str(), nullptr};
+    pid_t child = 0;
+    EXPECT_EQ(posix_spawn(&child, PREPROCESSOR_BATCH, nullptr, nullptr,
+                          const_cast<char* const*>(arguments), environ),
+              0);
+    int status = 0;
+    rusage usage{};
+    EXPECT_EQ(wait4(child, &status, 0, &usage), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return usage.ru_maxrss;
+}
+
+TEST(BatchProcessTest, AHundredMegabytesInBoundedMemory) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", "1 2\n");
+    const long small = PeakMemoryOfRun("20");
+
+    constexpr long Pairs = 25'000'000;  // 100 MB of "1 2\n"
+    {
+        std::ofstream input("input.txt", std::ios::binary);
+        const std::string chunk = [] {
+            std::string lines;
+            for (int i = 0; i < 10'000; ++i) lines += "1 2\n";
+            return lines;
+        }();
+        for (long i = 0; i < Pairs / 10'000; ++i) input << chunk;
+    }
+    const long large = PeakMemoryOfRun(std::to_string(Pairs));
+    EXPECT_LT(large - small, 4 * 1024) << "KiB more for 100 MB than for 4 bytes";
+
+    // Each difference is -1: three zeros, the sums growing to -9, then -10 to the end.
+    const std::string head = "0 0 0 -1 -2 -3 -4 -5 -6 -7 -8 -9 -10 -10 ";
+    const auto size = std::filesystem::file_size("output.txt");
+    EXPECT_EQ(size, 6u + 9 * 3 + (Pairs - 12) * 4);
+    std::ifstream output("output.txt", std::ios::binary);
+    std::string start(head.size(), '\0'), end(8, '\0');
+    output.read(start.data(), static_cast<std::streamsize>(start.size()));
+    output.seekg(-8, std::ios::end);
+    output.read(end.data(), 8);
+    EXPECT_EQ(start, head);
+    EXPECT_EQ(end, "-10 -10 ");
+    std::filesystem::remove("input.txt");
+    std::filesystem::remove("output.txt");
 }
 
 }  // namespace

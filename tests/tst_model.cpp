@@ -296,6 +296,16 @@ TEST(DataFilesTest, OpeningFollowsTheInputFirstRule) {
     EXPECT_EQ(OpenFailureMessage(drOutputFailed), "Невозможно открыть файл OUTPUT.TXT");
 }
 
+TEST(DataFilesTest, ADirectoryIsNoInputFile) {
+    TScratchDirectory scratch;
+    std::filesystem::create_directory("input.txt");
+    WriteTextFile("output.txt", "precious");
+    TDataFiles files;
+    EXPECT_EQ(files.Open(), drInputFailed);
+    EXPECT_EQ(files.LastError(), std::errc::is_a_directory);
+    EXPECT_EQ(ReadTextFile("output.txt"), "precious");
+}
+
 TEST(DataFilesTest, AFailedWriteIsReportedAndTheStepCompletes) {
     TScratchDirectory scratch;
     WriteTextFile("input.txt", WorkedExampleInput);
@@ -322,6 +332,53 @@ TEST(DataFilesTest, BufferedWritesReachTheFileAtClose) {
     files.WriteOutput(42);
     EXPECT_TRUE(files.Close());
     EXPECT_EQ(ReadTextFile("output.txt"), "-2147483648 42 ");
+}
+
+// --- Hostile input ------------------------------------------------------------
+
+TEST_F(ModelTest, ReadingGoesOnFromTheFileThatWasOpened) {
+    std::string input;
+    for (int i = 0; i < 40'000; ++i) input += "3 1\n";  // 160 kB: more than one block
+    Start(input);
+    Model.Step(Files, View);
+    std::filesystem::remove("input.txt");
+    WriteTextFile("input.txt", "100 1\n");  // a new file under the old name
+    for (int i = 1; i < 40'000; ++i) {
+        Model.Step(Files, View);
+        ASSERT_EQ(Model.Registers().Difference, 2) << "at step " << i + 1;
+    }
+}
+
+TEST_F(ModelTest, AMillionDigitsAreOneNumberKeepingItsLowBits) {
+    std::string digits = "-7";
+    digits.append(999'999, '3');
+    std::uint32_t low = 7;
+    for (int i = 0; i < 999'999; ++i) low = low * 10u + 3u;
+    Start(digits + " 1 2 4");
+    Model.Step(Files, View);
+    EXPECT_EQ(Model.Registers().Minuend, static_cast<TRegister>(0u - low));
+    EXPECT_EQ(Model.Registers().Subtrahend, 1);
+    EXPECT_EQ(StepAndGet().Difference, -2);
+}
+
+TEST_F(ModelTest, LineEndsAndBinaryBytes) {
+    {
+        SCOPED_TRACE("CRLF line ends and no final line end");
+        Start("1 2\r\n3 5\r\n\r\n9 4");
+        EXPECT_EQ(StepAndGet().Difference, -1);
+        EXPECT_EQ(StepAndGet().Difference, -2);
+        EXPECT_EQ(StepAndGet().Difference, 5);
+    }
+    {
+        SCOPED_TRACE("binary bytes stop the reading at the first that is no number");
+        Files = TDataFiles{};
+        Model = TPreprocessorModel{};
+        std::string bytes = "8 3 6";
+        for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 37) % 256);
+        Start(bytes);
+        EXPECT_EQ(StepAndGet().Difference, 5);
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(StepAndGet().Minuend, 6);
+    }
 }
 
 }  // namespace

@@ -30,9 +30,15 @@ x_session_open() {
     APP_DIR="$x_session_dir/run"
     mkdir -p "$APP_DIR"
     cp "$2" "$APP_DIR/input.txt"
-    (cd "$APP_DIR" && exec "$1" 2>/dev/null) &
+    (cd "$APP_DIR" && exec "$1" 2>"$x_session_dir/app.log") &
     APP_PID=$!
-    WINDOW=$(xdotool search --sync --onlyvisible --name "Моделирование работы препроцессора" | head -n1)
+    WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name "Моделирование работы препроцессора" |
+        head -n1) || true
+    if [ -z "$WINDOW" ]; then
+        echo "The window did not appear. The program said:"
+        cat "$x_session_dir/app.log"
+        return 1
+    fi
     xdotool windowactivate --sync "$WINDOW" 2>/dev/null || true
     local info
     info=$(xwininfo -id "$WINDOW")

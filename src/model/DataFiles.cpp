@@ -1,5 +1,7 @@
 #include "DataFiles.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <utility>
 
@@ -51,6 +53,14 @@ TDataOpenResult TDataFiles::Open() {
     InputFile_.reset(std::fopen(InputPath_.c_str(), "r"));
     if (!InputFile_) {
         LastError_ = LastSystemError();
+        return drInputFailed;
+    }
+    // A directory opens for reading here, but every read of it fails: it is no
+    // input file, and saying so beats a silent run on zeros.
+    struct stat status {};
+    if (fstat(fileno(InputFile_.get()), &status) == 0 && S_ISDIR(status.st_mode)) {
+        InputFile_.reset();
+        LastError_ = std::make_error_code(std::errc::is_a_directory);
         return drInputFailed;
     }
     Reader_.emplace(InputFile_.get());

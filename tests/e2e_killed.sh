@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# A crash loses nothing already shown: the real program under Xvfb, seven clicks
+# on "Следующий шаг", then SIGKILL. output.txt must hold exactly the seven values.
+set -euo pipefail
+binary=$(realpath "$1")
+example=$(realpath "$2")
+source "$(dirname "$0")/../tools/x-session.sh"
+
+x_session_start
+x_session_open "$binary" "$example"
+x_session_click_next_step 7
+kill -KILL "$APP_PID"
+wait "$APP_PID" 2>/dev/null || true
+
+expected="0 0 0 3 9 9 16 "
+actual=$(cat "$APP_DIR/output.txt")
+echo "output.txt after SIGKILL: '$actual'"
+[ "$actual" = "$expected" ] || { echo "FAIL: expected '$expected'"; exit 1; }
+echo "PASS"
