@@ -2,12 +2,9 @@
 # A crash loses nothing already shown: the real program under Xvfb, seven clicks
 # on "Следующий шаг", then SIGKILL. output.txt must hold exactly the seven values.
 set -euo pipefail
-binary=$(realpath "$1")
-example=$(realpath "$2")
 source "$(dirname "$0")/../tools/x-session.sh"
 
-x_session_start
-x_session_open "$binary" "$example"
+x_session_launch "$1" "$2"
 x_session_click_next_step 7
 kill -KILL "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true

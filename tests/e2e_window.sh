@@ -3,12 +3,9 @@
 # window manager, sixteen mouse clicks on "Следующий шаг", then the window closed
 # from the keyboard. output.txt and the exit code must be those of the example.
 set -euo pipefail
-binary=$(realpath "$1")
-example=$(realpath "$2")
 source "$(dirname "$0")/../tools/x-session.sh"
 
-x_session_start
-x_session_open "$binary" "$example"
+x_session_launch "$1" "$2"
 echo "client area at $CLIENT_X, $CLIENT_Y"
 x_session_click_next_step 16
 xdotool windowactivate --sync "$WINDOW" 2>/dev/null || true

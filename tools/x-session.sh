@@ -27,10 +27,12 @@ x_session_start() {
 # input, and waits for its window. Sets APP_PID, APP_DIR, WINDOW, and CLIENT_X,
 # CLIENT_Y: the screen position of the window's client area.
 x_session_open() {
+    local binary
+    binary=$(realpath "$1")
     APP_DIR="$x_session_dir/run"
     mkdir -p "$APP_DIR"
     cp "$2" "$APP_DIR/input.txt"
-    (cd "$APP_DIR" && exec "$1" 2>"$x_session_dir/app.log") &
+    (cd "$APP_DIR" && exec "$binary" 2>"$x_session_dir/app.log") &
     APP_PID=$!
     WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name "Моделирование работы препроцессора" |
         head -n1) || true
@@ -44,6 +46,12 @@ x_session_open() {
     info=$(xwininfo -id "$WINDOW")
     CLIENT_X=$(awk -F: '/Absolute upper-left X/ { print $2 + 0 }' <<<"$info")
     CLIENT_Y=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$info")
+}
+
+# x_session_launch BINARY INPUT: both of the above.
+x_session_launch() {
+    x_session_start
+    x_session_open "$@"
 }
 
 # x_session_click_next_step N: N clicks on "Следующий шаг", which stands at
