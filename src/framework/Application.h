@@ -50,8 +50,6 @@ public:
         }
     }
 
-    QWidget* MainForm() const { return MainForm_; }
-
 private:
     int& Argc_;
     char** Argv_;

@@ -109,12 +109,6 @@ int MemoBox::KnownLines(int wanted) const {
     return static_cast<int>(LineStarts_.size());
 }
 
-int MemoBox::LastLine() const {
-    while (WrapOneMoreLine()) {
-    }
-    return static_cast<int>(LineStarts_.size()) - 1;
-}
-
 int MemoBox::LineOf(qsizetype position) const {
     while (LineStarts_.back() <= position && WrapOneMoreLine()) {
     }

@@ -71,7 +71,6 @@ private:
     int VisibleLines() const;
     qreal XOf(int line, qsizetype position) const;
     qsizetype PositionAt(QPoint point) const;
-    int LastLine() const;
 
     // Editing by the user.
     bool HasSelection() const { return Cursor_ != Anchor_; }
