@@ -41,7 +41,6 @@ public:
 
     // The input is opened first; if it fails the output file is left untouched.
     TDataOpenResult Open();
-    bool IsOpen() const { return Reader_ && OutputFile_; }
 
     // Two reads of one integer each; a failed read leaves its register as it was.
     void ReadPair(TRegister& minuend, TRegister& subtrahend) {
@@ -69,9 +68,6 @@ public:
 
     // The system's reason for the most recent failure of Open, a write or Close.
     std::error_code LastError() const { return LastError_; }
-
-    const std::filesystem::path& InputPath() const { return InputPath_; }
-    const std::filesystem::path& OutputPath() const { return OutputPath_; }
 
     // Flushes and closes both files; false if the output could not be completed.
     bool Close();
