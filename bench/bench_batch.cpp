@@ -52,7 +52,7 @@ void BM_BatchRunner(benchmark::State& state) {
     options.Input = WorkDirectory() / "input.txt";
     options.Output = WorkDirectory() / "runner-output.txt";
     for (auto _ : state) {
-        if (RunBatch(options, nullptr).ExitCode != 0) state.SkipWithError("the run failed");
+        if (RunBatch(options).ExitCode != 0) state.SkipWithError("the run failed");
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Pairs));
 }

@@ -64,13 +64,13 @@ void TForm1::ShowSnapshot(const TStepSnapshot& snapshot) {
 }
 
 // History only grows at its end. While the memo still holds exactly what this
-// window put there, adding the new tail leaves the same text as replacing the
-// whole of it, at a cost that does not grow with the history.
+// window put there, extending it by the new tail leaves it as replacing the whole
+// text would, at a cost that does not grow with the history.
 void TForm1::ShowHistory(const std::string& history) {
     const bool memoUntouched = Memo1->userEditCount() == ShownMemoEdits_;
     if (memoUntouched && history.size() >= ShownHistoryLength_) {
         const auto tail = std::string_view(history).substr(ShownHistoryLength_);
-        Memo1->appendText(FromUtf8(tail));
+        Memo1->extendPlainText(FromUtf8(tail));
     } else {
         Memo1->clear();
         Memo1->setPlainText(QString::fromStdString(history));

@@ -3,13 +3,11 @@
 
 int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
-    try {
+    // An Exception escaping any of the three is shown with its message, any other
+    // error with an empty one; the later calls are skipped.
+    return application.Execute([] {
         Application->Initialize();
         Application->CreateForm(Form1);
         Application->Run();
-    } catch (...) {
-        // An Exception is shown with its message, any other error with an empty one.
-        Application->HandleException(std::current_exception());
-    }
-    return 0;
+    });
 }

@@ -1,14 +1,15 @@
 #include "TestSupport.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
+#include <random>
 
 TScratchDirectory::TScratchDirectory() : Previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "preprocessor-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a scratch directory");
-    Path_ = pattern;
+    std::random_device random;
+    do {
+        Path_ =
+            std::filesystem::temp_directory_path() / ("preprocessor-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(Path_));
     std::filesystem::current_path(Path_);
 }
 
@@ -27,3 +28,21 @@ std::string ReadTextFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+#ifndef _WIN32
+TFileSizeLimit::TFileSizeLimit(rlim_t bytes) : PreviousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &Previous_);
+    rlimit limit = Previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+void TFileSizeLimit::Lift() {
+    setrlimit(RLIMIT_FSIZE, &Previous_);
+}
+
+TFileSizeLimit::~TFileSizeLimit() {
+    Lift();
+    std::signal(SIGXFSZ, PreviousHandler_);
+}
+#endif

@@ -1,5 +1,11 @@
 #pragma once
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include <array>
 #include <filesystem>
 #include <string>
@@ -21,6 +27,24 @@ private:
     std::filesystem::path Previous_;
     std::filesystem::path Path_;
 };
+
+#ifndef _WIN32
+// A full disk, for real: files of this process cannot grow past `bytes` until
+// Lift() or the end of the object (a write past it fails, or is cut short).
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes);
+    ~TFileSizeLimit();
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+    void Lift();
+
+private:
+    rlimit Previous_{};
+    void (*PreviousHandler_)(int);
+};
+#endif
 
 void WriteTextFile(const std::filesystem::path& path, std::string_view text);
 std::string ReadTextFile(const std::filesystem::path& path);

@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
         if (step % 1000 == 0) QApplication::processEvents();  // paint now and then
         if (step % (steps / 10 > 0 ? steps / 10 : 1) == 0) {
             const double now = ResidentMiB();
-            std::printf("%10ld %14zu %14.1f %14.1f\n", step, PreprocessorModel.History().size(), now,
-                        now - startMiB);
+            std::printf("%10ld %14zu %14.1f %14.1f\n", step, PreprocessorModel.History().size(),
+                        now, now - startMiB);
             std::fflush(stdout);
         }
     }
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     DataFiles.Close();
 
     bool ok = true;
-    ok &= Check(PreprocessorModel.Registers() == reference.Registers(), "registers agree with the model stepped alone");
+    ok &= Check(PreprocessorModel.Registers() == reference.Registers(),
+                "registers agree with the model stepped alone");
     ok &= Check(PreprocessorModel.History() == reference.History(), "history agrees");
     ok &= Check(Form1->Memo1->toPlainText() == QString::fromStdString(reference.History()),
                 "Memo1 holds exactly the history");
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
     for (TRegister value : shown.Last.Values()) values << IntToStr(value);
     ok &= Check(labels == values, "the labels show the last step's registers");
     const std::string output = ReadTextFile("output.txt");
-    ok &= Check(output == ReadTextFile("reference-output.txt") && output == reference.History().substr(1),
-                "output.txt holds every value written");
+    ok &= Check(
+        output == ReadTextFile("reference-output.txt") && output == reference.History().substr(1),
+        "output.txt holds every value written");
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("steps %ld, history %zu chars, peak resident %.1f MiB\n", steps,

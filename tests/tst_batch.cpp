@@ -53,35 +53,49 @@ TEST(BatchArgumentsTest, RejectsWhatItCannotRun) {
     }
 }
 
-// What the window's steps would give: the model stepped directly on the same files.
-struct TExpectedRun {
-    std::string Output;
-    std::string Trace;
-};
-
-class TRowView : public IPreprocessorView {
-public:
-    void ShowSnapshot(const TStepSnapshot& snapshot) override { Last = snapshot; }
-    void ShowHistory(const std::string&) override {}
-    TStepSnapshot Last;
-};
-
-TExpectedRun StepTheModel(std::string_view input, std::uint64_t steps) {
-    WriteTextFile("direct-in.txt", input);
-    TDataFiles files("direct-in.txt", "direct-out.txt");
-    EXPECT_EQ(files.Open(), drOk);
-    TPreprocessorModel model;
-    TRowView view;
-    std::ostringstream trace;
-    for (std::uint64_t step = 1; step <= steps; ++step) {
-        const TRegister written = model.Registers().PendingOutput;
-        model.Step(files, view);
-        trace << step;
-        for (TRegister value : view.Last.Values()) trace << ',' << value;
-        trace << ',' << written << '\n';
+// The rows a run must trace, from the model's documented consequences alone:
+// with d(j) the difference of pair j after the end-of-data rule (0 for j < 1),
+// step k shows DelayLine[i] = d(k-1-i), Difference = d(k-1), WindowSum =
+// d(k-11) + ... + d(k-2), and writes d(k-12) + ... + d(k-3).
+std::string ExpectedTrace(const std::string& input, int steps) {
+    std::istringstream numbers(input);
+    std::vector<std::int64_t> minuends{0}, subtrahends{0}, differences{0};
+    bool ended = false;
+    for (int k = 1; k <= steps; ++k) {
+        std::int64_t m = minuends.back(), s = subtrahends.back();
+        numbers >> m >> s;  // once the numbers run out, the last pair stays
+        if (m == -999 || ended) m = s = 0, ended = true;
+        minuends.push_back(m);
+        subtrahends.push_back(s);
+        differences.push_back(m - s);
     }
-    files.Close();
-    return {ReadTextFile("direct-out.txt"), trace.str()};
+    const auto d = [&](int j) { return j < 1 ? 0 : differences[static_cast<std::size_t>(j)]; };
+    const auto sum = [&](int from, int to) {
+        std::int64_t total = 0;
+        for (int j = from; j <= to; ++j) total += d(j);
+        return total;
+    };
+    // Registers are 32 bits and wrap.
+    const auto text = [](std::int64_t value) {
+        return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+    };
+    std::string trace;
+    for (int k = 1; k <= steps; ++k) {
+        trace += std::to_string(k) + ',' + text(minuends[static_cast<std::size_t>(k)]) + ',' +
+                 text(subtrahends[static_cast<std::size_t>(k)]);
+        for (int i = 0; i <= 10; ++i) trace += ',' + text(d(k - 1 - i));
+        trace += ',' + text(d(k - 1)) + ',' + text(sum(k - 11, k - 2)) + ',' +
+                 text(sum(k - 12, k - 3)) + '\n';
+    }
+    return trace;
+}
+
+// The values column of a trace, as output.txt must hold them.
+std::string WrittenColumn(const std::string& trace) {
+    std::istringstream rows(trace);
+    std::string written, row;
+    while (std::getline(rows, row)) written += row.substr(row.rfind(',') + 1) + ' ';
+    return written;
 }
 
 std::string RandomInput(std::mt19937& random, int numbers) {
@@ -95,38 +109,68 @@ std::string RandomInput(std::mt19937& random, int numbers) {
     return input;
 }
 
-TEST(BatchRunTest, GivesWhatTheModelGivesStepByStep) {
+constexpr std::string_view TraceHeader =
+    "step,Minuend,Subtrahend,DelayLine0,DelayLine1,DelayLine2,DelayLine3,DelayLine4,DelayLine5,"
+    "DelayLine6,DelayLine7,DelayLine8,DelayLine9,DelayLine10,Difference,WindowSum,Written\n";
+
+TEST(BatchRunTest, TracesWhatTheModelDocuments) {
     TScratchDirectory scratch;
     std::mt19937 random(7);
-    std::vector<std::string> inputs = {std::string(WorkedExampleInput), ""};
+    std::vector<std::string> inputs = {std::string(WorkedExampleInput), "", "2147483647 -1 5 -999"};
     for (int i = 0; i < 5; ++i) inputs.push_back(RandomInput(random, 1000));
     for (const std::string& input : inputs) {
-        const std::uint64_t steps = input.empty() ? 5 : 700;
-        const TExpectedRun expected = StepTheModel(input, steps);
+        const int steps = input.size() < 100 ? 30 : 700;
         WriteTextFile("input.txt", input);
-        std::FILE* trace = std::fopen("trace.csv", "w");
         TBatchOptions options;
-        options.Steps = steps;
-        const TBatchResult result = RunBatch(options, trace);
-        std::fclose(trace);
+        options.Steps = static_cast<std::uint64_t>(steps);
+        options.Trace = "trace.csv";
+        const TBatchResult result = RunBatch(options);
         EXPECT_EQ(result.ExitCode, 0) << result.Error;
-        EXPECT_EQ(ReadTextFile("output.txt"), expected.Output);
-        const std::string csv = ReadTextFile("trace.csv");
-        const auto header = csv.substr(0, csv.find('\n') + 1);
-        EXPECT_EQ(header,
-                  "step,Minuend,Subtrahend,DelayLine0,DelayLine1,DelayLine2,DelayLine3,DelayLine4,"
-                  "DelayLine5,DelayLine6,DelayLine7,DelayLine8,DelayLine9,DelayLine10,Difference,"
-                  "WindowSum,Written\n");
-        EXPECT_EQ(csv.substr(header.size()), expected.Trace);
+        const std::string expected = ExpectedTrace(input, steps);
+        EXPECT_EQ(ReadTextFile("trace.csv"), std::string(TraceHeader) + expected);
+        EXPECT_EQ(ReadTextFile("output.txt"), WrittenColumn(expected));
     }
-    EXPECT_EQ(StepTheModel(WorkedExampleInput, 16).Output, WorkedExampleOutput);
+}
+
+TEST(BatchRunTest, WorkedExampleRows) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", WorkedExampleInput);
+    TBatchOptions options;
+    options.Steps = 16;
+    options.Trace = "trace.csv";
+    EXPECT_EQ(RunBatch(options).ExitCode, 0);
+    std::istringstream rows(ReadTextFile("trace.csv").substr(TraceHeader.size()));
+    for (const TWorkedExampleRow& row : WorkedExampleRows) {
+        std::string line;
+        std::getline(rows, line);
+        std::istringstream fields(line);
+        std::vector<TRegister> values;
+        for (std::string field; std::getline(fields, field, ',');)
+            values.push_back(std::stoi(field));
+        ASSERT_EQ(values.size(), 17u) << line;
+        EXPECT_EQ((std::vector<TRegister>{values[1], values[2], values[3], values[4], values[5],
+                                          values[6], values[14], values[15], values[16]}),
+                  (std::vector<TRegister>{row.Fr1, row.Fr2, row.Frt1, row.Frt2, row.Frt3, row.Frt4,
+                                          row.Frm1, row.FrOut, row.Written}))
+            << line;
+    }
+    EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
 }
 
 // --- As a process --------------------------------------------------------------
 
-int RunBatchProcess(const std::string& arguments) {
+// A path as one word for the POSIX shell, whatever it holds.
+std::string ShellQuoted(const std::string& path) {
+    std::string quoted = "'";
+    for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs the runner through the shell, after `setUp` (shell commands), with the
+// output to out.log and err.log; returns its exit code.
+int RunBatchProcess(const std::string& arguments, const std::string& setUp = "") {
     const std::string command =
-        std::string(PREPROCESSOR_BATCH) + " " + arguments + " >out.log 2>err.log";
+        setUp + "exec " + ShellQuoted(PREPROCESSOR_BATCH) + " " + arguments + " >out.log 2>err.log";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -159,6 +203,16 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
     EXPECT_EQ(RunBatchProcess("--version"), 0);
     EXPECT_EQ(ReadTextFile("out.log"), "preprocessor-batch 1.0.0\n");
 
+    WriteTextFile("kept.csv", "precious");
+    std::filesystem::rename("input.txt", "away.txt");
+    EXPECT_EQ(RunBatchProcess("--steps 3 --trace kept.csv"), 1);
+    EXPECT_EQ(ReadTextFile("kept.csv"), "precious") << "no trace is begun for a run that cannot";
+    std::filesystem::rename("away.txt", "input.txt");
+    EXPECT_EQ(RunBatchProcess("--steps 3 --trace no-such-dir/t.csv"), 1);
+    EXPECT_NE(ReadTextFile("err.log").find("no-such-dir/t.csv"), std::string::npos);
+    EXPECT_EQ(RunBatchProcess("--steps 3 --trace /dev/full"), 1);
+    EXPECT_NE(ReadTextFile("err.log").find("/dev/full"), std::string::npos);
+
     EXPECT_EQ(RunBatchProcess("--steps 16 --trace -"), 0);
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
     const std::string trace = ReadTextFile("out.log");
@@ -177,6 +231,19 @@ long PeakMemoryOfRun(const std::string& steps) {
     EXPECT_EQ(wait4(child, &status, 0, &usage), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     return usage.ru_maxrss;
+}
+
+// Stopped by a full disk (a file size limit of one block, 512 or 1024 bytes as
+// the shell counts them): exit 1, and output.txt ends after a whole value.
+TEST(BatchProcessTest, AFullDiskLeavesWholeValues) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", "1000000 1\n");
+    EXPECT_EQ(RunBatchProcess("--steps 100000", "trap '' XFSZ; ulimit -f 1; "), 1);
+    EXPECT_NE(ReadTextFile("err.log").find("Ошибка записи в файл OUTPUT.TXT"), std::string::npos);
+    const std::string written = ReadTextFile("output.txt");
+    EXPECT_GT(written.size(), 400u);
+    EXPECT_LE(written.size(), 1024u);
+    EXPECT_TRUE(written.ends_with(" 9999990 ")) << written.substr(written.size() - 20);
 }
 
 TEST(BatchProcessTest, AHundredMegabytesInBoundedMemory) {

@@ -14,6 +14,10 @@
 #include "PreprocessorModel.h"
 #include "TestSupport.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Records what a step publishes and checks the order of the two calls.
@@ -212,6 +216,9 @@ struct TReadCase {
 
 class ReaderTest : public ::testing::TestWithParam<TReadCase> {};
 
+// The reader takes the file in blocks of 64 KiB: here the sign is the last byte of one.
+const std::string SignEndingABlock = std::string(64 * 1024 - 1, ' ') + "-5 7";
+
 TEST_P(ReaderTest, ReadsAsTheDecimalConversion) {
     TScratchDirectory scratch;
     WriteTextFile("in", GetParam().Input);
@@ -237,6 +244,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TReadCase{"-2147483648 2147483648", {INT_MIN, INT_MIN}},
                       TReadCase{"4294967297 -4294967295", {1, 1}},
                       TReadCase{"1000000000000000000000000000000", {LowBitsOfTenToThe(30)}},
+                      TReadCase{SignEndingABlock, {-5, 7}},
+                      // Bytes next to the digits in the character table end a number too.
+                      TReadCase{"12:5", {12, std::nullopt}}, TReadCase{"7? 5", {7, std::nullopt}},
+                      TReadCase{"1234567\xB5", {1234567, std::nullopt}},
+                      TReadCase{"45\xFA 1", {45, std::nullopt}},
                       TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
 
 // Tokens of every length up to 18 digits (so the C library's own conversion,
@@ -333,6 +345,64 @@ TEST(DataFilesTest, BufferedWritesReachTheFileAtClose) {
     EXPECT_TRUE(files.Close());
     EXPECT_EQ(ReadTextFile("output.txt"), "-2147483648 42 ");
 }
+
+#ifndef _WIN32
+// A disk that fills up and later has room again: every value of every step is on
+// the file in the end, whole and in order, as if nothing had happened.
+TEST_F(ModelTest, AFullDiskThatFreesSpaceLosesNothing) {
+    Start("123456 -654321 999999 1 -7 8 1000000 -1000000 -999 0");
+    {
+        TFileSizeLimit disk(50);
+        for (int step = 0; step < 40; ++step) Model.Step(Files, View);
+        EXPECT_TRUE(Files.WriteFailed());
+        EXPECT_LE(std::filesystem::file_size("output.txt"), 50u);
+        disk.Lift();
+        for (int step = 0; step < 3; ++step) Model.Step(Files, View);
+    }
+    EXPECT_EQ(ReadTextFile("output.txt"),
+              "0 0 0 777777 1777775 1777760 3777760 3777760 3777760 3777760 3777760 3777760 "
+              "3777760 2999983 1999985 2000000 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+              "0 0 0 ");
+}
+
+// When the disk stays full, what could not be written is lost, but the file ends
+// after a whole value: none is cut short.
+TEST(DataFilesTest, OutputCutShortEndsAfterAWholeValue) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", "");
+    for (const TFlushPolicy policy : {TFlushPolicy::EveryWrite, TFlushPolicy::WhenBufferFills}) {
+        TDataFiles files;
+        ASSERT_EQ(files.Open(), drOk);
+        files.SetFlushPolicy(policy);
+        TFileSizeLimit disk(1000);
+        for (int i = 0; i < 20'000; ++i) files.WriteOutput(-1234567);
+        EXPECT_FALSE(files.Close());
+        const std::string written = ReadTextFile("output.txt");
+        EXPECT_EQ(written.size(), 1000u / 9 * 9);
+        EXPECT_EQ(written.find_first_not_of("-1234567 "), std::string::npos);
+        EXPECT_EQ(written.find("-1234567 -1234567 "), 0u);
+        EXPECT_TRUE(written.ends_with(" -1234567 "));
+    }
+}
+
+// The descriptor under the output stream goes away, so closing it fails.
+TEST(DataFilesTest, AFailedCloseIsReported) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", "1 2");
+    TDataFiles files;
+    ASSERT_EQ(files.Open(), drOk);
+    files.WriteOutput(5);
+    const auto output = std::filesystem::canonical("output.txt");
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;
+        if (std::filesystem::read_symlink(fd.path(), ignored) == output)
+            close(std::stoi(fd.path().filename().string()));
+    }
+    EXPECT_FALSE(files.Close());
+    EXPECT_EQ(files.LastError(), std::errc::bad_file_descriptor);
+    EXPECT_EQ(ReadTextFile("output.txt"), "5 ");
+}
+#endif
 
 // --- Hostile input ------------------------------------------------------------
 

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "FilePaths.h"
+
 namespace {
 
 std::optional<std::uint64_t> ParseCount(std::string_view text) {
@@ -38,11 +40,11 @@ TParsedArguments ParseBatchArguments(std::span<const char* const> arguments) {
             options.Steps = *steps;
             stepsGiven = true;
         } else if (argument == "--input") {
-            options.Input = value;
+            options.Input = PathFromUtf8(value);
         } else if (argument == "--output") {
-            options.Output = value;
+            options.Output = PathFromUtf8(value);
         } else {
-            options.Trace = value;
+            options.Trace = PathFromUtf8(value);
         }
     }
     if (!stepsGiven) return TUsageError{"--steps is required"};

@@ -12,7 +12,7 @@ struct TBatchOptions {
     std::uint64_t Steps = 0;
     std::filesystem::path Input = "input.txt";
     std::filesystem::path Output = "output.txt";
-    std::optional<std::string> Trace;  // a file, or "-" for standard output
+    std::optional<std::filesystem::path> Trace;  // a file, or "-" for standard output
 };
 
 enum class TBatchRequest { Help, Version };
@@ -24,7 +24,7 @@ struct TUsageError {
 
 using TParsedArguments = std::variant<TBatchOptions, TBatchRequest, TUsageError>;
 
-// Parses the arguments after the program name.
+// Parses the arguments after the program name, given in UTF-8.
 TParsedArguments ParseBatchArguments(std::span<const char* const> arguments);
 
 inline constexpr const char* BatchUsage =

@@ -3,6 +3,8 @@
 #include <charconv>
 
 #include "DataFiles.h"
+#include "FilePaths.h"
+#include "OutputStream.h"
 #include "PreprocessorModel.h"
 
 namespace {
@@ -10,20 +12,20 @@ namespace {
 // Receives each step's registers; writes them as a CSV row when tracing.
 class TTraceView : public IPreprocessorView {
 public:
-    explicit TTraceView(std::FILE* trace) : Trace_(trace) {
-        if (!Trace_) return;
-        std::fputs("step,Minuend,Subtrahend", Trace_);
-        for (std::size_t i = 0; i < DelayLineCells; ++i) std::fprintf(Trace_, ",DelayLine%zu", i);
-        std::fputs(",Difference,WindowSum,Written\n", Trace_);
+    explicit TTraceView(TOutputStream& trace) : Trace_(trace) {
+        if (!Trace_.IsOpen()) return;
+        std::string header = "step,Minuend,Subtrahend";
+        for (std::size_t i = 0; i < DelayLineCells; ++i) header += ",DelayLine" + std::to_string(i);
+        Trace_.Write(header + ",Difference,WindowSum,Written\n");
     }
 
     void ShowSnapshot(const TStepSnapshot& snapshot) override {
-        if (Trace_) Snapshot_ = snapshot;
+        if (Trace_.IsOpen()) Snapshot_ = snapshot;
     }
     void ShowHistory(const std::string&) override {}
 
     void WriteRow(std::uint64_t step, TRegister written) {
-        if (!Trace_) return;
+        if (!Trace_.IsOpen()) return;
         char row[32 + (TStepSnapshot::Count + 1) * (DecimalFormCapacity + 1)];
         char* out = std::to_chars(row, row + 32, step).ptr;
         for (TRegister value : Snapshot_.Values()) {
@@ -33,29 +35,37 @@ public:
         *out++ = ',';
         out = WriteDecimal(out, written);
         *out++ = '\n';
-        std::fwrite(row, 1, static_cast<std::size_t>(out - row), Trace_);
+        Trace_.Write({row, static_cast<std::size_t>(out - row)});
     }
 
 private:
-    std::FILE* Trace_;
+    TOutputStream& Trace_;
     TStepSnapshot Snapshot_;
 };
 
-std::string Describe(std::string_view message, const TDataFiles& files,
-                     const std::filesystem::path& path) {
-    return std::string(message) + " (" + path.string() + ": " + files.LastError().message() + ")";
+std::string Describe(std::string_view message, const std::filesystem::path& path,
+                     std::error_code reason) {
+    return std::string(message) + " (" + PathToUtf8(path) + ": " + reason.message() + ")";
+}
+
+std::string Describe(std::string_view what, const TOutputStream& stream) {
+    return std::string(what) + " " + stream.Name() + ": " + stream.LastError().message();
 }
 
 }  // namespace
 
-TBatchResult RunBatch(const TBatchOptions& options, std::FILE* trace) {
+TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput) {
     TDataFiles files(options.Input, options.Output);
     const TDataOpenResult opened = files.Open();
     if (opened != drOk) {
         const auto& path = opened == drInputFailed ? options.Input : options.Output;
-        return {1, Describe(OpenFailureMessage(opened), files, path)};
+        return {1, Describe(OpenFailureMessage(opened), path, files.LastError())};
     }
     files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
+    // Only now that the run can go ahead is the trace begun (and its file emptied).
+    TOutputStream trace;
+    if (options.Trace && !trace.Open(*options.Trace, standardOutput))
+        return {1, Describe("cannot open the trace", trace)};
 
     TPreprocessorModel model;
     model.SetHistoryKept(false);  // no window to show it: memory stays flat however long the run
@@ -66,6 +76,7 @@ TBatchResult RunBatch(const TBatchOptions& options, std::FILE* trace) {
         if (files.WriteFailed()) break;
         view.WriteRow(step, written);
     }
-    if (!files.Close()) return {1, Describe(WriteFailedMessage, files, options.Output)};
+    if (!files.Close()) return {1, Describe(WriteFailedMessage, options.Output, files.LastError())};
+    if (!trace.Close()) return {1, Describe("cannot write the trace", trace)};
     return {};
 }

@@ -10,5 +10,6 @@ struct TBatchResult {
     std::string Error;  // what went wrong, for standard error; empty on success
 };
 
-// Runs the steps on the options' files. The trace, if any, goes to `trace`.
-TBatchResult RunBatch(const TBatchOptions& options, std::FILE* trace);
+// Runs the steps on the options' files. A trace named "-" goes to `standardOutput`.
+// Nothing is created or emptied unless the input opens.
+TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput = stdout);

@@ -16,10 +16,7 @@ struct TOverloaded : Ts... {
     using Ts::operator()...;
 };
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    const auto parsed = ParseBatchArguments(std::span<const char* const>(argv + 1, argc - 1));
+int Run(std::span<const char* const> arguments) {
     return std::visit(
         TOverloaded{
             [](const TUsageError& error) { return Fail(2, error.Reason + "\n" + BatchUsage); },
@@ -32,19 +29,18 @@ int main(int argc, char* argv[]) {
                 return 0;
             },
             [](const TBatchOptions& options) {
-                std::FILE* trace = nullptr;
-                if (options.Trace == "-") {
-                    trace = stdout;
-                } else if (options.Trace && !(trace = std::fopen(options.Trace->c_str(), "w"))) {
-                    return Fail(1, "cannot open the trace file " + *options.Trace);
-                }
-                const TBatchResult result = RunBatch(options, trace);
-                const bool traceOk = !trace || (std::fflush(trace) == 0 && !std::ferror(trace));
-                if (trace && trace != stdout) std::fclose(trace);
-                if (result.ExitCode != 0) return Fail(result.ExitCode, result.Error);
-                if (!traceOk) return Fail(1, "cannot write the trace " + *options.Trace);
-                return 0;
+                const TBatchResult result = RunBatch(options, stdout);
+                return result.ExitCode == 0 ? 0 : Fail(result.ExitCode, result.Error);
             },
         },
-        parsed);
+        ParseBatchArguments(arguments));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // The program's name, when there is one, is no argument.
+    const auto all =
+        std::span<const char* const>(argv, argc > 0 ? static_cast<std::size_t>(argc) : 0);
+    return Run(all.empty() ? all : all.subspan(1));
 }

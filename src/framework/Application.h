@@ -39,6 +39,15 @@ public:
     // one for any other kind. Never throws.
     void HandleException(std::exception_ptr error) noexcept;
 
+    // The entry point's guard: runs `body` (which initialises, creates the forms
+    // and runs the event loop), shows whatever error escapes it, and returns the
+    // process's exit code, which is 0 either way.
+    template <class TBody>
+    int Execute(TBody&& body) noexcept {
+        Dispatch(std::forward<TBody>(body));
+        return 0;
+    }
+
     // Runs an event handler. Nothing it throws may unwind into the toolkit, so an
     // error is shown here and the event loop goes on.
     template <class THandler>

@@ -1,9 +1,11 @@
 #include "DataFiles.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <utility>
+
+#include "FilePaths.h"
 
 TDataFiles DataFiles;
 
@@ -42,6 +44,9 @@ TDataFiles& TDataFiles::operator=(TDataFiles&& other) noexcept {
         Reader_ = std::move(other.Reader_);
         Pending_ = std::move(other.Pending_);
         PendingSize_ = std::exchange(other.PendingSize_, 0);
+        PendingFlushAt_ = other.PendingFlushAt_;
+        FileSize_ = other.FileSize_;
+        WholeValuesSize_ = other.WholeValuesSize_;
         FlushPolicy_ = other.FlushPolicy_;
         WriteFailed_ = other.WriteFailed_;
         LastError_ = other.LastError_;
@@ -50,28 +55,29 @@ TDataFiles& TDataFiles::operator=(TDataFiles&& other) noexcept {
 }
 
 TDataOpenResult TDataFiles::Open() {
-    InputFile_.reset(std::fopen(InputPath_.c_str(), "r"));
+    InputFile_.reset(OpenFile(InputPath_, "r"));
     if (!InputFile_) {
         LastError_ = LastSystemError();
         return drInputFailed;
     }
-    // A directory opens for reading here, but every read of it fails: it is no
-    // input file, and saying so beats a silent run on zeros.
-    struct stat status {};
-    if (fstat(fileno(InputFile_.get()), &status) == 0 && S_ISDIR(status.st_mode)) {
+    // A directory opens for reading on some systems, but every read of it fails:
+    // it is no input file, and saying so beats a silent run on zeros.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(InputPath_, ignored)) {
         InputFile_.reset();
         LastError_ = std::make_error_code(std::errc::is_a_directory);
         return drInputFailed;
     }
     Reader_.emplace(InputFile_.get());
-    OutputFile_.reset(std::fopen(OutputPath_.c_str(), "w+"));
+    OutputFile_.reset(OpenFile(OutputPath_, "w+"));
     if (!OutputFile_) {
         LastError_ = LastSystemError();
         return drOutputFailed;
     }
     // Values are gathered in Pending_ and handed over whole, without stdio's copy.
     std::setvbuf(OutputFile_.get(), nullptr, _IONBF, 0);
-    Pending_ = std::make_unique<char[]>(PendingCapacity);
+    Pending_ = std::make_unique<char[]>(InitialPendingCapacity);
+    PendingFlushAt_ = InitialPendingCapacity - DecimalFormCapacity - 1;
     return drOk;
 }
 
@@ -80,13 +86,33 @@ void TDataFiles::RecordWriteToClosedFile() {
     LastError_ = std::make_error_code(std::errc::bad_file_descriptor);
 }
 
+// What the file did not take stays at the front of Pending_, to go first next
+// time; a value it took only part of is finished then, so none is ever cut.
 void TDataFiles::FlushPending() {
     if (PendingSize_ == 0) return;
-    if (std::fwrite(Pending_.get(), 1, PendingSize_, OutputFile_.get()) != PendingSize_ ||
-        std::fflush(OutputFile_.get()) != 0) {
-        RecordWriteFailure();
+    const char* pending = Pending_.get();
+    const std::size_t taken = std::fwrite(pending, 1, PendingSize_, OutputFile_.get());
+    FileSize_ += taken;
+    if (taken == PendingSize_) {
+        WholeValuesSize_ = FileSize_;  // the pending bytes always end after a value
+    } else {
+        const char* lastSpace = std::find(std::make_reverse_iterator(pending + taken),
+                                          std::make_reverse_iterator(pending), ' ')
+                                    .base();
+        if (lastSpace != pending) WholeValuesSize_ = FileSize_ - (pending + taken - lastSpace);
     }
-    PendingSize_ = 0;
+    if (taken != PendingSize_ || std::fflush(OutputFile_.get()) != 0) RecordWriteFailure();
+    PendingSize_ -= taken;
+    std::memmove(Pending_.get(), pending + taken, PendingSize_);
+    if (PendingSize_ > PendingFlushAt_) GrowPending();
+}
+
+void TDataFiles::GrowPending() {
+    const std::size_t capacity = 2 * (PendingFlushAt_ + DecimalFormCapacity + 1);
+    auto grown = std::make_unique<char[]>(capacity);
+    std::memcpy(grown.get(), Pending_.get(), PendingSize_);
+    Pending_ = std::move(grown);
+    PendingFlushAt_ = capacity - DecimalFormCapacity - 1;
 }
 
 void TDataFiles::RecordWriteFailure() {
@@ -105,6 +131,11 @@ bool TDataFiles::Close() {
             WriteFailed_ = true;
             LastError_ = LastSystemError();
         }
+        if (WholeValuesSize_ != FileSize_) {
+            std::error_code ignored;  // the failure that cut the value is reported already
+            std::filesystem::resize_file(OutputPath_, WholeValuesSize_, ignored);
+        }
+        PendingSize_ = 0;
     }
     return !WriteFailed_;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -50,26 +51,28 @@ public:
     }
 
     // Appends the decimal form of the value and one space. Defined here, as the
-    // reading is, so a step's work compiles into one piece.
+    // reading is, so a step's work compiles into one piece. Bytes the file did not
+    // take (a full disk) are kept, and go first at every later write.
     void WriteOutput(TRegister value) {
         if (!OutputFile_) return RecordWriteToClosedFile();
         char* end = WriteDecimal(Pending_.get() + PendingSize_, value);
         *end++ = ' ';
         PendingSize_ = static_cast<std::size_t>(end - Pending_.get());
-        if (FlushPolicy_ == TFlushPolicy::EveryWrite || PendingSize_ > PendingFlushAt)
+        if (FlushPolicy_ == TFlushPolicy::EveryWrite || PendingSize_ > PendingFlushAt_)
             FlushPending();
     }
 
     void SetFlushPolicy(TFlushPolicy policy) { FlushPolicy_ = policy; }
 
-    // A write or flush of the output file has failed at least once; the values
-    // written since may not be on the file.
+    // A write or flush of the output file has failed at least once. What it did not
+    // take is written by later writes once it can be, or by Close.
     bool WriteFailed() const { return WriteFailed_; }
 
     // The system's reason for the most recent failure of Open, a write or Close.
     std::error_code LastError() const { return LastError_; }
 
     // Flushes and closes both files; false if the output could not be completed.
+    // Then the file ends after the last value it took whole: no value is cut.
     bool Close();
 
 private:
@@ -78,11 +81,12 @@ private:
     };
     using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
-    // Enough values to make each write to the file worth its system call.
-    static constexpr std::size_t PendingCapacity = 64 * 1024;
-    static constexpr std::size_t PendingFlushAt = PendingCapacity - DecimalFormCapacity - 1;
+    // Enough values to make each write to the file worth its system call; more
+    // only while the file takes nothing.
+    static constexpr std::size_t InitialPendingCapacity = 64 * 1024;
 
     void FlushPending();
+    void GrowPending();
     void RecordWriteFailure();
     void RecordWriteToClosedFile();
 
@@ -93,6 +97,9 @@ private:
     std::optional<TDecimalReader> Reader_;
     std::unique_ptr<char[]> Pending_;  // written values not yet handed to the output file
     std::size_t PendingSize_ = 0;
+    std::size_t PendingFlushAt_ = 0;      // flush past this, leaving room for one more value
+    std::uintmax_t FileSize_ = 0;         // bytes the output file has taken
+    std::uintmax_t WholeValuesSize_ = 0;  // ... up to the end of its last whole value
     TFlushPolicy FlushPolicy_ = TFlushPolicy::EveryWrite;
     bool WriteFailed_ = false;
     std::error_code LastError_;

@@ -4,7 +4,9 @@
 #include <QFrame>
 #include <QHash>
 #include <QString>
+#include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 // An editable multi-line text box with word wrap and no scroll bars, built for a
@@ -23,18 +25,36 @@ public:
     void setPlainText(const QString& text);
     void clear() { setPlainText(QString()); }
 
-    // Adds text at the end; the caret and the visible lines stay where they are.
-    void appendText(QStringView text);
+    // Sets the text to what it is now followed by `tail`, leaving the box just as
+    // setPlainText of the whole would, at a cost that does not grow with the text.
+    void extendPlainText(QStringView tail);
 
-    // Counts the changes made by the user, so an owner that appends can tell
-    // whether the text is still exactly what it put there.
+    // Counts the changes made by the user, so an owner that extends the text can
+    // tell whether it is still exactly what it put there.
     quint64 userEditCount() const { return UserEdits_; }
+
+    // Replaces a range of the text as the user's own edit would.
+    void editText(qsizetype from, qsizetype to, const QString& text);
 
     int firstVisibleLine() const { return TopLine_; }
     qsizetype cursorPosition() const { return Cursor_; }
     QString selectedText() const;
+    // The selection as [start, end); empty when start == end.
+    std::pair<qsizetype, qsizetype> selection() const { return std::minmax(Cursor_, Anchor_); }
+    // Selects from `anchor` to `cursor`, where the caret goes; scrolls it into view.
+    void select(qsizetype anchor, qsizetype cursor);
+
+    // The shown line holding `position`, as [start, end) of its visible text.
+    std::pair<qsizetype, qsizetype> lineAround(qsizetype position) const;
+    // Where the character at `position` is drawn, in the box's coordinates.
+    QRect characterRect(qsizetype position) const;
+    // The position nearest to a point in the box's coordinates.
+    qsizetype positionAt(QPoint point) const;
 
     QSize sizeHint() const override;
+
+    // The font the text is drawn and measured in: the widget's, without kerning.
+    const QFont& textFont() const { return TextFont_; }
 
 signals:
     void textEdited();
@@ -65,12 +85,12 @@ private:
     qsizetype LineEnd(int line) const;  // end of the line's visible text
     void ForgetLinesFrom(qsizetype position);
     void ForgetAllLines();
+    void UseFont();
 
     QRect TextArea() const;
     int LineHeight() const;
     int VisibleLines() const;
     qreal XOf(int line, qsizetype position) const;
-    qsizetype PositionAt(QPoint point) const;
 
     // Editing by the user.
     bool HasSelection() const { return Cursor_ != Anchor_; }
@@ -81,8 +101,11 @@ private:
     bool HandleShortcut(QKeyEvent* event);
     void ScrollToCursor();
     void RestartBlink();
+    void NotifyTextChanged(qsizetype from, const QString& removed, QStringView inserted);
+    void NotifyCursorMoved();
 
     QString Text_;
+    QFont TextFont_;
     mutable std::vector<qsizetype> LineStarts_{0};
     mutable bool WrapComplete_ = false;
     mutable std::array<qreal, 128> AsciiAdvance_{};

@@ -1,5 +1,6 @@
 #include "MemoBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
@@ -8,6 +9,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
+
+#include "MemoBoxAccessible.h"
 
 namespace {
 
@@ -21,33 +24,44 @@ bool IsLineFeed(QChar c) {
 
 MemoBox::MemoBox(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_InputMethodEnabled);
-    ForgetAllLines();
+    UseFont();
+    TMemoBoxAccessible::InstallFactory();
 }
 
 void MemoBox::setPlainText(const QString& text) {
-    Text_ = text;
-    Cursor_ = Anchor_ = 0;
-    TopLine_ = 0;
-    GoalX_ = -1;
+    const QString previous = std::exchange(Text_, text);
     ForgetAllLines();
-    update();
+    NotifyTextChanged(0, previous, Text_);
+    MoveCursor(0, false);
+    TopLine_ = 0;
 }
 
-void MemoBox::appendText(QStringView text) {
-    if (text.isEmpty()) return;
-    ForgetLinesFrom(Text_.size());
-    Text_.append(text);
-    // Only lines on screen need repainting; those below are not even laid out.
-    update();
+void MemoBox::extendPlainText(QStringView tail) {
+    const qsizetype end = Text_.size();
+    ForgetLinesFrom(end);
+    Text_.append(tail);
+    NotifyTextChanged(end, QString(), tail);
+    // Lines below those on screen are not even laid out.
+    MoveCursor(0, false);
+    TopLine_ = 0;
+}
+
+void MemoBox::editText(qsizetype from, qsizetype to, const QString& text) {
+    Anchor_ = std::clamp<qsizetype>(from, 0, Text_.size());
+    Cursor_ = std::clamp<qsizetype>(to, Anchor_, Text_.size());
+    ReplaceSelection(text);
+}
+
+void MemoBox::select(qsizetype anchor, qsizetype cursor) {
+    Anchor_ = std::clamp<qsizetype>(anchor, 0, Text_.size());
+    MoveCursor(cursor, true);
 }
 
 QString MemoBox::selectedText() const {
-    const auto [from, to] = std::minmax(Cursor_, Anchor_);
+    const auto [from, to] = selection();
     return Text_.mid(from, to - from);
 }
 
@@ -61,12 +75,12 @@ qreal MemoBox::Advance(QChar c) const {
     const char16_t code = c.unicode();
     if (code < AsciiAdvance_.size()) {
         qreal& width = AsciiAdvance_[code];
-        if (width < 0) width = QFontMetricsF(font()).horizontalAdvance(c);
+        if (width < 0) width = QFontMetricsF(TextFont_).horizontalAdvance(c);
         return width;
     }
     auto found = OtherAdvance_.constFind(code);
     if (found != OtherAdvance_.cend()) return *found;
-    return OtherAdvance_[code] = QFontMetricsF(font()).horizontalAdvance(c);
+    return OtherAdvance_[code] = QFontMetricsF(TextFont_).horizontalAdvance(c);
 }
 
 // Words wrap at spaces, which hang at the end of a line; a word wider than the
@@ -131,6 +145,14 @@ void MemoBox::ForgetLinesFrom(qsizetype position) {
     WrapComplete_ = false;
 }
 
+// Without kerning a character's advance is the same wherever it stands, so the
+// sum of the advances is exactly the width the painter draws.
+void MemoBox::UseFont() {
+    TextFont_ = font();
+    TextFont_.setKerning(false);
+    ForgetAllLines();
+}
+
 void MemoBox::ForgetAllLines() {
     LineStarts_.assign(1, 0);
     WrapComplete_ = false;
@@ -145,7 +167,7 @@ QRect MemoBox::TextArea() const {
 }
 
 int MemoBox::LineHeight() const {
-    return fontMetrics().lineSpacing();
+    return QFontMetrics(TextFont_).lineSpacing();
 }
 
 int MemoBox::VisibleLines() const {
@@ -158,7 +180,22 @@ qreal MemoBox::XOf(int line, qsizetype position) const {
     return x;
 }
 
-qsizetype MemoBox::PositionAt(QPoint point) const {
+std::pair<qsizetype, qsizetype> MemoBox::lineAround(qsizetype position) const {
+    const int line = LineOf(std::clamp<qsizetype>(position, 0, Text_.size()));
+    return {LineStart(line), LineEnd(line)};
+}
+
+QRect MemoBox::characterRect(qsizetype position) const {
+    position = std::clamp<qsizetype>(position, 0, Text_.size());
+    const int line = LineOf(position);
+    const QRect area = TextArea();
+    const qreal width = position < Text_.size() ? Advance(Text_[position]) : 1;
+    return QRectF(area.left() + XOf(line, position), area.top() + (line - TopLine_) * LineHeight(),
+                  width, LineHeight())
+        .toAlignedRect();
+}
+
+qsizetype MemoBox::positionAt(QPoint point) const {
     const QRect area = TextArea();
     const int row = point.y() < area.top() ? -1 : (point.y() - area.top()) / LineHeight();
     int line = std::max(0, TopLine_ + row);
@@ -175,17 +212,24 @@ qsizetype MemoBox::PositionAt(QPoint point) const {
 
 // --- Painting ---------------------------------------------------------------------
 
+// The frame as the style draws a text box's, and over it the white field inside,
+// as a text box's viewport covers it; outside the frame the parent shows through.
+// Only whole lines are drawn: no sliver of the line below the last one shows.
 void MemoBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
+    painter.fillRect(contentsRect(), palette().base());
     const QRect area = TextArea();
     painter.setClipRect(area);
     const int lineHeight = LineHeight();
-    const int ascent = fontMetrics().ascent();
-    const auto [selectionFrom, selectionTo] = std::minmax(Cursor_, Anchor_);
+    const int ascent = QFontMetrics(TextFont_).ascent();
+    painter.setFont(TextFont_);
+    const auto [selectionFrom, selectionTo] = selection();
     const int caretLine = CaretShown_ ? LineOf(Cursor_) : -1;
 
-    for (int line = TopLine_, y = area.top(); y < area.bottom(); ++line, y += lineHeight) {
+    for (int row = 0; row < VisibleLines(); ++row) {
+        const int line = TopLine_ + row;
+        const int y = area.top() + row * lineHeight;
         if (KnownLines(line + 1) <= line) break;
         const qsizetype start = LineStart(line);
         const qsizetype end = LineEnd(line);
@@ -212,7 +256,7 @@ void MemoBox::resizeEvent(QResizeEvent* event) {
 
 void MemoBox::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
-    if (event->type() == QEvent::FontChange) ForgetAllLines();
+    if (event->type() == QEvent::FontChange) UseFont();
 }
 
 // --- Editing ---------------------------------------------------------------------
@@ -223,6 +267,7 @@ void MemoBox::MoveCursor(qsizetype position, bool select, bool keepGoalX) {
     if (!keepGoalX) GoalX_ = -1;
     ScrollToCursor();
     RestartBlink();
+    NotifyCursorMoved();
     update();
 }
 
@@ -243,10 +288,12 @@ void MemoBox::MoveVertically(int lines, bool select) {
 }
 
 void MemoBox::ReplaceSelection(const QString& text) {
-    const auto [from, to] = std::minmax(Cursor_, Anchor_);
+    const auto [from, to] = selection();
     ForgetLinesFrom(from);
+    const QString removed = Text_.mid(from, to - from);
     Text_.replace(from, to - from, text);
     ++UserEdits_;
+    NotifyTextChanged(from, removed, text);
     MoveCursor(from + text.size(), false);
     emit textEdited();
 }
@@ -339,12 +386,12 @@ QVariant MemoBox::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void MemoBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QFrame::mousePressEvent(event);
-    MoveCursor(PositionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    MoveCursor(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
 }
 
 void MemoBox::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton)
-        MoveCursor(PositionAt(event->position().toPoint()), true);
+        MoveCursor(positionAt(event->position().toPoint()), true);
 }
 
 void MemoBox::wheelEvent(QWheelEvent* event) {
@@ -389,4 +436,29 @@ void MemoBox::timerEvent(QTimerEvent* event) {
     if (event->timerId() != BlinkTimer_.timerId()) return QFrame::timerEvent(event);
     CaretShown_ = !CaretShown_;
     update();
+}
+
+// --- Assistive technology ---------------------------------------------------------
+
+void MemoBox::NotifyTextChanged(qsizetype from, const QString& removed, QStringView inserted) {
+    if (!QAccessible::isActive()) return;
+    const int at = static_cast<int>(from);
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, at, inserted.toString());
+        QAccessible::updateAccessibility(&event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, at, removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(this, at, removed, inserted.toString());
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void MemoBox::NotifyCursorMoved() {
+    if (!QAccessible::isActive()) return;
+    const auto [from, to] = selection();
+    QAccessibleTextSelectionEvent selected(this, static_cast<int>(from), static_cast<int>(to));
+    selected.setCursorPosition(static_cast<int>(Cursor_));
+    QAccessible::updateAccessibility(&selected);
 }

@@ -1,0 +1,201 @@
+#include "MemoBoxAccessible.h"
+
+#include <QTextBoundaryFinder>
+
+#include "MemoBox.h"
+
+namespace {
+
+QAccessibleInterface* MemoBoxFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("MemoBox") && object && object->isWidgetType())
+        return new TMemoBoxAccessible(static_cast<MemoBox*>(object));
+    return nullptr;
+}
+
+int ToInt(qsizetype value) {
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+TMemoBoxAccessible::TMemoBoxAccessible(MemoBox* memo)
+    : QAccessibleWidget(memo, QAccessible::EditableText) {}
+
+void TMemoBoxAccessible::InstallFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory(MemoBoxFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+MemoBox* TMemoBoxAccessible::Memo() const {
+    return static_cast<MemoBox*>(widget());
+}
+
+void* TMemoBoxAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    if (type == QAccessible::EditableTextInterface)
+        return static_cast<QAccessibleEditableTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QAccessible::State TMemoBoxAccessible::state() const {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.editable = true;
+    state.multiLine = true;
+    state.selectableText = true;
+    return state;
+}
+
+QString TMemoBoxAccessible::text(QAccessible::Text kind) const {
+    if (kind == QAccessible::Value) return Memo()->toPlainText();
+    return QAccessibleWidget::text(kind);
+}
+
+void TMemoBoxAccessible::setText(QAccessible::Text kind, const QString& text) {
+    if (kind != QAccessible::Value) return QAccessibleWidget::setText(kind, text);
+    Memo()->editText(0, Memo()->textLength(), text);
+}
+
+// --- Caret and selection ---------------------------------------------------------
+
+void TMemoBoxAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
+    const auto [from, to] = Memo()->selection();
+    const bool exists = selectionIndex == 0 && from != to;
+    *startOffset = exists ? ToInt(from) : 0;
+    *endOffset = exists ? ToInt(to) : 0;
+}
+
+int TMemoBoxAccessible::selectionCount() const {
+    const auto [from, to] = Memo()->selection();
+    return from != to ? 1 : 0;
+}
+
+void TMemoBoxAccessible::addSelection(int startOffset, int endOffset) {
+    setSelection(0, startOffset, endOffset);
+}
+
+void TMemoBoxAccessible::removeSelection(int selectionIndex) {
+    if (selectionIndex == 0) Memo()->select(Memo()->cursorPosition(), Memo()->cursorPosition());
+}
+
+void TMemoBoxAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
+    if (selectionIndex == 0) Memo()->select(startOffset, endOffset);
+}
+
+int TMemoBoxAccessible::cursorPosition() const {
+    return ToInt(Memo()->cursorPosition());
+}
+
+void TMemoBoxAccessible::setCursorPosition(int position) {
+    Memo()->select(position, position);
+}
+
+// --- Reading the text ------------------------------------------------------------
+
+int TMemoBoxAccessible::characterCount() const {
+    return ToInt(Memo()->textLength());
+}
+
+QString TMemoBoxAccessible::text(int startOffset, int endOffset) const {
+    if (startOffset > endOffset) return {};
+    return Memo()->toPlainText().mid(startOffset, endOffset - startOffset);
+}
+
+std::pair<int, int> TMemoBoxAccessible::UnitAround(int offset,
+                                                   QAccessible::TextBoundaryType boundary) const {
+    const QString text = Memo()->toPlainText();
+    const int size = ToInt(text.size());
+    offset = std::clamp(offset, 0, size);
+    switch (boundary) {
+        case QAccessible::CharBoundary:
+            return {offset, std::min(offset + 1, size)};
+        case QAccessible::LineBoundary: {
+            const auto [start, end] = Memo()->lineAround(offset);
+            return {ToInt(start), ToInt(end)};
+        }
+        case QAccessible::ParagraphBoundary: {
+            const int start = offset == 0 ? 0 : ToInt(text.lastIndexOf(u'\n', offset - 1)) + 1;
+            const int lineFeed = ToInt(text.indexOf(u'\n', offset));
+            return {start, lineFeed < 0 ? size : lineFeed + 1};
+        }
+        case QAccessible::WordBoundary:
+        case QAccessible::SentenceBoundary: {
+            QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary
+                                           ? QTextBoundaryFinder::Word
+                                           : QTextBoundaryFinder::Sentence,
+                                       text);
+            finder.setPosition(offset);
+            const int start = finder.isAtBoundary() ? offset : ToInt(finder.toPreviousBoundary());
+            finder.setPosition(offset);
+            const int end = ToInt(finder.toNextBoundary());
+            return {std::max(start, 0), end < 0 ? size : end};
+        }
+        case QAccessible::NoBoundary:
+            break;
+    }
+    return {0, size};
+}
+
+QString TMemoBoxAccessible::Range(std::pair<int, int> range, int* startOffset,
+                                  int* endOffset) const {
+    *startOffset = range.first;
+    *endOffset = range.second;
+    return text(range.first, range.second);
+}
+
+QString TMemoBoxAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                         int* startOffset, int* endOffset) const {
+    return Range(UnitAround(offset, boundaryType), startOffset, endOffset);
+}
+
+QString TMemoBoxAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                             int* startOffset, int* endOffset) const {
+    const int start = UnitAround(offset, boundaryType).first;
+    if (start == 0) return Range({0, 0}, startOffset, endOffset);
+    return Range(UnitAround(start - 1, boundaryType), startOffset, endOffset);
+}
+
+QString TMemoBoxAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                            int* startOffset, int* endOffset) const {
+    const int end = UnitAround(offset, boundaryType).second;
+    if (end >= characterCount()) return Range({end, end}, startOffset, endOffset);
+    return Range(UnitAround(end, boundaryType), startOffset, endOffset);
+}
+
+QRect TMemoBoxAccessible::characterRect(int offset) const {
+    const QRect local = Memo()->characterRect(offset);
+    return QRect(Memo()->mapToGlobal(local.topLeft()), local.size());
+}
+
+int TMemoBoxAccessible::offsetAtPoint(const QPoint& point) const {
+    const QPoint local = Memo()->mapFromGlobal(point);
+    if (!Memo()->rect().contains(local)) return -1;
+    return ToInt(Memo()->positionAt(local));
+}
+
+void TMemoBoxAccessible::scrollToSubstring(int startIndex, int endIndex) {
+    Memo()->select(endIndex, startIndex);
+}
+
+// Plain text: no attributes, and the whole text is one run.
+QString TMemoBoxAccessible::attributes(int, int* startOffset, int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
+}
+
+// --- Editing -------------------------------------------------------------------
+
+void TMemoBoxAccessible::deleteText(int startOffset, int endOffset) {
+    Memo()->editText(startOffset, endOffset, QString());
+}
+
+void TMemoBoxAccessible::insertText(int offset, const QString& text) {
+    Memo()->editText(offset, offset, text);
+}
+
+void TMemoBoxAccessible::replaceText(int startOffset, int endOffset, const QString& text) {
+    Memo()->editText(startOffset, endOffset, text);
+}
