@@ -1,43 +1,80 @@
 # Sourced: a private X server with a window manager, and the simulator started in
-# it on a copy of an input file. Everything started here is stopped on exit.
-# Needs: Xvfb, openbox, xdotool, xwininfo.
+# it on a copy of an input file. Everything started here, the simulator too, is
+# stopped when the sourcing script exits, however it exits.
+# Needs: Xvfb, openbox, xdotool, xprop, xwininfo.
 
 x_session_pids=()
 x_session_dir=$(mktemp -d)
+APP_PID=
 x_session_stop() {
-    for pid in "${x_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    local pid
+    for pid in $APP_PID "${x_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in $APP_PID "${x_session_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$x_session_dir"
 }
 trap x_session_stop EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
-# Starts Xvfb on a free display and openbox in it; exports DISPLAY.
-x_session_start() {
-    exec 3> "$x_session_dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-    x_session_pids+=($!)
-    for _ in $(seq 100); do [ -s "$x_session_dir/display" ] && break; sleep 0.05; done
-    exec 3>&-
-    export DISPLAY=":$(head -n1 "$x_session_dir/display")"
-    openbox >/dev/null 2>&1 &
-    x_session_pids+=($!)
-    sleep 0.5
+# x_session_wait SECONDS COMMAND...: runs the command every 0.1 s until it succeeds.
+x_session_wait() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
 }
 
-# x_session_open BINARY INPUT: runs the simulator in a fresh directory holding the
-# input, and waits for its window. Sets APP_PID, APP_DIR, WINDOW, and CLIENT_X,
-# CLIENT_Y: the screen position of the window's client area.
+x_session_wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"
+}
+
+# Starts Xvfb on a free display and openbox in it, and waits until the window
+# manager has taken the screen; exports DISPLAY.
+x_session_start() {
+    exec 3>"$x_session_dir/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    x_session_pids+=($!)
+    exec 3>&-
+    x_session_wait 10 test -s "$x_session_dir/display" || { echo "Xvfb did not start"; return 1; }
+    export DISPLAY=":$(head -n1 "$x_session_dir/display")"
+    unset WAYLAND_DISPLAY
+    openbox >/dev/null 2>&1 &
+    x_session_pids+=($!)
+    x_session_wait 10 x_session_wm_ready || { echo "openbox did not start"; return 1; }
+}
+
+# x_session_open BINARY INPUT [FOLDER]: runs the simulator on a copy of INPUT,
+# and waits for its window. Without FOLDER it is started in the folder holding
+# the copy; with FOLDER (a name) the copy goes in a folder of that name, which
+# is given to the program as its argument while it starts in another one.
+# Sets APP_PID, APP_DIR, WINDOW, and CLIENT_X, CLIENT_Y: the screen position of
+# the window's client area.
 x_session_open() {
     local binary
     binary=$(realpath "$1")
-    APP_DIR="$x_session_dir/run"
+    APP_DIR="$x_session_dir/${3:-run}"
     mkdir -p "$APP_DIR"
     cp "$2" "$APP_DIR/input.txt"
-    (cd "$APP_DIR" && exec "$binary" 2>"$x_session_dir/app.log") &
+    local arguments=() start_in="$APP_DIR"
+    if [ -n "${3:-}" ]; then
+        arguments=("$APP_DIR")
+        start_in="$x_session_dir"
+    fi
+    # On this X server, whatever platform the environment asks Qt for.
+    (cd "$start_in" && QT_QPA_PLATFORM=xcb exec "$binary" "${arguments[@]}" \
+        2>"$x_session_dir/app.log") &
     APP_PID=$!
-    WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name "Моделирование работы препроцессора" |
-        head -n1) || true
+    WINDOW=
+    local deadline=$((SECONDS + 30))
+    while [ -z "$WINDOW" ] && [ "$SECONDS" -lt "$deadline" ] && kill -0 "$APP_PID" 2>/dev/null; do
+        WINDOW=$(xdotool search --onlyvisible --name "Моделирование работы препроцессора" \
+            2>/dev/null | head -n1) || true
+        [ -n "$WINDOW" ] || sleep 0.1
+    done
     if [ -z "$WINDOW" ]; then
-        echo "The window did not appear. The program said:"
+        echo "The window did not appear within 30 s. The program said:"
         cat "$x_session_dir/app.log"
         return 1
     fi
@@ -48,7 +85,7 @@ x_session_open() {
     CLIENT_Y=$(awk -F: '/Absolute upper-left Y/ { print $2 + 0 }' <<<"$info")
 }
 
-# x_session_launch BINARY INPUT: both of the above.
+# x_session_launch BINARY INPUT [FOLDER]: both of the above.
 x_session_launch() {
     x_session_start
     x_session_open "$@"
@@ -62,4 +99,17 @@ x_session_click_next_step() {
         xdotool click 1
         sleep 0.15
     done
+}
+
+x_session_output_is() {
+    [ "$(cat "$APP_DIR/output.txt" 2>/dev/null)" = "$1" ]
+}
+
+# x_session_expect_output TEXT: output.txt must come to hold exactly TEXT.
+x_session_expect_output() {
+    if ! x_session_wait 5 x_session_output_is "$1"; then
+        echo "FAIL: output.txt is '$(cat "$APP_DIR/output.txt" 2>/dev/null)', expected '$1'"
+        return 1
+    fi
+    echo "output.txt: '$1'"
 }
