@@ -1,6 +1,10 @@
 #include "Unit1.h"
 
+#include <QDir>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QTimer>
+#include <filesystem>
 
 #include "Application.h"
 #include "DataFiles.h"
@@ -11,6 +15,16 @@ namespace {
 
 constexpr int StepPeriodMs = 1000;
 constexpr QPoint WindowFramePosition(174, 135);
+constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+bool WorkingFolderUnavailable = false;
+
+// The program's own icon (what the form's MAINICON was), drawn at each size.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : IconSizes) icon.addFile(QString(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -26,6 +40,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), Timer1(new QTimer(this)) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     move(WindowFramePosition);
+    setWindowIcon(ProgramIcon());
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(PREPROCESSOR_APP_ID);
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label7}) label->adjustSize();
     Button1->setFocus();
 
@@ -85,14 +102,34 @@ void TForm1::ReportWriteFailureOnce() {
     throw Exception(FromUtf8(WriteFailedMessage));
 }
 
+void EnterWorkingFolder(const QStringList& arguments) {
+    WorkingFolderUnavailable = false;
+    if (arguments.size() < 2) return;
+    const QString& folder = arguments[1];
+    std::error_code error;
+    std::filesystem::current_path(ToPath(folder), error);
+    if (!error) return;
+    WorkingFolderUnavailable = true;
+    ShowMessage(QString("Невозможно открыть папку %1 (%2)")
+                    .arg(QDir::toNativeSeparators(folder), SystemReason(error)));
+}
+
+namespace {
+
+// Without both files there is nothing a step could read or write.
+void DisableStepping() {
+    Form1->Button1->setEnabled(false);
+    Form1->Button2->setEnabled(false);
+}
+
+}  // namespace
+
 void InitSimulation() {
+    if (WorkingFolderUnavailable) return DisableStepping();  // its message has been shown
     const TDataOpenResult opened = DataFiles.Open();
     if (opened != drOk) {
         ShowMessage(FromUtf8(OpenFailureMessage(opened)));
-        // Without both files there is nothing a step could read or write.
-        Form1->Button1->setEnabled(false);
-        Form1->Button2->setEnabled(false);
-        return;
+        return DisableStepping();
     }
     PreprocessorModel.Reset();
     for (QLabel* label : Form1->ValueLabels()) SetText(label, QString());

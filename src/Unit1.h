@@ -41,6 +41,12 @@ private:
 
 extern TForm1* Form1;
 
+// Makes the folder named by the first argument, if any, the current one, so the
+// data files are looked up there as if the program had been started in it. If
+// it cannot be entered, says so (the folder and the system's reason), and then
+// InitSimulation opens nothing. Called before the window is created.
+void EnterWorkingFolder(const QStringList& arguments);
+
 // Opens the data files and, if both opened, resets the model and blanks the values.
 void InitSimulation();
 

@@ -1,8 +1,11 @@
 // The batch runner against the model driven directly, and as a process.
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#endif
 
 #include <fstream>
 #include <random>
@@ -11,6 +14,7 @@
 #include "BatchOptions.h"
 #include "BatchRun.h"
 #include "DataFiles.h"
+#include "FilePaths.h"
 #include "PreprocessorModel.h"
 #include "TestSupport.h"
 
@@ -157,7 +161,28 @@ TEST(BatchRunTest, WorkedExampleRows) {
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
 }
 
-// --- As a process --------------------------------------------------------------
+// Folders and files named in any language, as a Russian-speaking user's are.
+TEST(BatchRunTest, PathsInAnyLanguage) {
+    TScratchDirectory scratch;
+    const std::filesystem::path folder = PathFromUtf8("Данные с пробелом");
+    std::filesystem::create_directory(folder);
+    WriteTextFile(folder / "input.txt", WorkedExampleInput);
+    TBatchOptions options;
+    options.Steps = 16;
+    options.Input = folder / "input.txt";
+    options.Output = folder / PathFromUtf8("выход.txt");
+    options.Trace = folder / PathFromUtf8("трасса.csv");
+    const TBatchResult result = RunBatch(options);
+    EXPECT_EQ(result.ExitCode, 0) << result.Error;
+    EXPECT_EQ(ReadTextFile(options.Output), WorkedExampleOutput);
+    EXPECT_TRUE(ReadTextFile(*options.Trace).ends_with("\n16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,7\n"));
+
+    options.Input = folder / PathFromUtf8("нет.txt");
+    EXPECT_NE(RunBatch(options).Error.find("Данные с пробелом"), std::string::npos);
+}
+
+// --- As a process (POSIX: through the shell) ---------------------------------------
+#ifndef _WIN32
 
 // A path as one word for the POSIX shell, whatever it holds.
 std::string ShellQuoted(const std::string& path) {
@@ -278,5 +303,7 @@ TEST(BatchProcessTest, AHundredMegabytesInBoundedMemory) {
     std::filesystem::remove("input.txt");
     std::filesystem::remove("output.txt");
 }
+
+#endif
 
 }  // namespace

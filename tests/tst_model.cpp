@@ -251,13 +251,19 @@ INSTANTIATE_TEST_SUITE_P(
                       TReadCase{"45\xFA 1", {45, std::nullopt}},
                       TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
 
-// Tokens of every length up to 18 digits (so the C library's own conversion,
-// which saturates beyond 64 bits, gives the low 32 bits too), signs and all the
+// Tokens of every length up to 18 digits (so glibc's own conversion, which
+// saturates beyond 64 bits, gives the low 32 bits too; Windows' saturates beyond
+// 32 bits, so there up to 9), signs and all the
 // blanks, over several of the reader's blocks, then a stray sign and a letter.
 TEST(ReaderAgreementTest, ReadsWhatTheCLibraryReadsAcrossBlocks) {
     TScratchDirectory scratch;
     std::mt19937 random(42);
-    std::uniform_int_distribution<int> length(1, 18), digit(0, 9), pick(0, 5);
+#ifdef _WIN32
+    constexpr int LongestToken = 9;
+#else
+    constexpr int LongestToken = 18;
+#endif
+    std::uniform_int_distribution<int> length(1, LongestToken), digit(0, 9), pick(0, 5);
     const std::string blanks = " \t\n\v\f\r";
     std::string text;
     while (text.size() < 300'000) {
@@ -300,6 +306,7 @@ TEST(DataFilesTest, OpeningFollowsTheInputFirstRule) {
     EXPECT_EQ(truncating.Open(), drOk);
     EXPECT_EQ(ReadTextFile("output.txt"), "") << "opening empties the output at once";
     EXPECT_EQ(OpenFailureMessage(drOk), "");
+    truncating.Close();
 
     std::filesystem::remove("output.txt");
     std::filesystem::create_directory("output.txt");
@@ -318,6 +325,7 @@ TEST(DataFilesTest, ADirectoryIsNoInputFile) {
     EXPECT_EQ(ReadTextFile("output.txt"), "precious");
 }
 
+#ifndef _WIN32  // /dev/full
 TEST(DataFilesTest, AFailedWriteIsReportedAndTheStepCompletes) {
     TScratchDirectory scratch;
     WriteTextFile("input.txt", WorkedExampleInput);
@@ -333,6 +341,7 @@ TEST(DataFilesTest, AFailedWriteIsReportedAndTheStepCompletes) {
     EXPECT_EQ(model.Registers().Difference, 6);
     EXPECT_FALSE(files.Close());
 }
+#endif
 
 TEST(DataFilesTest, BufferedWritesReachTheFileAtClose) {
     TScratchDirectory scratch;
@@ -346,7 +355,7 @@ TEST(DataFilesTest, BufferedWritesReachTheFileAtClose) {
     EXPECT_EQ(ReadTextFile("output.txt"), "-2147483648 42 ");
 }
 
-#ifndef _WIN32
+#ifndef _WIN32  // a file size limit, and /proc
 // A disk that fills up and later has room again: every value of every step is on
 // the file in the end, whole and in order, as if nothing had happened.
 TEST_F(ModelTest, AFullDiskThatFreesSpaceLosesNothing) {
@@ -406,6 +415,7 @@ TEST(DataFilesTest, AFailedCloseIsReported) {
 
 // --- Hostile input ------------------------------------------------------------
 
+#ifndef _WIN32  // an open file cannot be removed there
 TEST_F(ModelTest, ReadingGoesOnFromTheFileThatWasOpened) {
     std::string input;
     for (int i = 0; i < 40'000; ++i) input += "3 1\n";  // 160 kB: more than one block
@@ -418,6 +428,7 @@ TEST_F(ModelTest, ReadingGoesOnFromTheFileThatWasOpened) {
         ASSERT_EQ(Model.Registers().Difference, 2) << "at step " << i + 1;
     }
 }
+#endif
 
 TEST_F(ModelTest, AMillionDigitsAreOneNumberKeepingItsLowBits) {
     std::string digits = "-7";

@@ -2,6 +2,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -91,6 +92,8 @@ private slots:
     void failedOpens_data();
     void failedOpens();
     void failedWriteIsShownOnce();
+    void folderArgument_data();
+    void folderArgument();
     void fullDiskThenFreedLosesNothing();
     void handlerErrorsAreShownAndTheLoopGoesOn();
     void errorEscapingTheLoopIsShownAndExitCodeIsZero();
@@ -121,6 +124,7 @@ void WindowTest::init() {
     Application_ = std::make_unique<TApplication>(Argc, Argv);
     Application_->Initialize();
     Boxes_ = std::make_unique<TModalBoxes>();
+    EnterWorkingFolder({"tst_window"});
 }
 
 void WindowTest::cleanup() {
@@ -209,6 +213,9 @@ void WindowTest::windowAndOrder() {
     const Qt::WindowFlags flags = Form1->windowFlags();
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
+    // The program's own icon, from its resources, at the title bar's and task bar's sizes.
+    for (QSize size : {QSize(16, 16), QSize(32, 32), QSize(256, 256)})
+        QVERIFY(Form1->windowIcon().availableSizes().contains(size));
     const QColor gray(128, 128, 128);
     QCOMPARE(Form1->Label2->grab().toImage().pixelColor(0, 0), gray);  // opaque labels
     QCOMPARE(Form1->Memo1->grab().toImage().pixelColor(10, 10), QColor(Qt::white));
@@ -391,6 +398,38 @@ void WindowTest::fullDiskThenFreedLosesNothing() {
     QCOMPARE(ReadTextFile("output.txt"), expected);
     QCOMPARE(Form1->Memo1->toPlainText(), " " + QString::fromStdString(expected));
 #endif
+}
+
+// preprocessor-sim FOLDER: as if started in the folder; one that cannot be
+// entered is named in a box with the system's reason, and nothing is created.
+void WindowTest::folderArgument_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Cyrillic, with a space") << "Данные с пробелом" << "";
+    QTest::newRow("missing") << "нет такой"
+                             << "Невозможно открыть папку %1 (No such file or directory)";
+    QTest::newRow("a file") << "input.txt" << "Невозможно открыть папку %1 (Not a directory)";
+}
+
+void WindowTest::folderArgument() {
+    QFETCH(QString, folder);
+    QFETCH(QString, message);
+    std::filesystem::create_directory(ToPath("Данные с пробелом"));
+    WriteTextFile(ToPath("Данные с пробелом") / "input.txt", WorkedExampleInput);
+    const QString path = QDir::current().absoluteFilePath(folder);
+    EnterWorkingFolder({"preprocessor-sim", path});
+    CreateWindow();
+    if (message.isEmpty()) {
+        QVERIFY(Boxes_->Shown.empty());
+        for (int step = 0; step < 16; ++step) QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+        QCOMPARE(ReadTextFile(ToPath(path) / "output.txt"), WorkedExampleOutput);
+        return;
+    }
+    QCOMPARE(Boxes_->Shown.size(), std::size_t{1});
+    QCOMPARE(Boxes_->Shown[0].Text, message.arg(path));
+    QVERIFY(!Form1->Button1->isEnabled() && !Form1->Button2->isEnabled());
+    QVERIFY(!std::filesystem::exists("output.txt"));
+    QVERIFY(!std::filesystem::exists(ToPath("Данные с пробелом") / "output.txt"));
 }
 
 void WindowTest::handlerErrorsAreShownAndTheLoopGoesOn() {

@@ -7,7 +7,7 @@
 bool TOutputStream::Open(const std::filesystem::path& path, std::FILE* standardOutput) {
     Owned_ = path != "-";
     Name_ = Owned_ ? PathToUtf8(path) : "standard output";
-    File_ = Owned_ ? OpenFile(path, "w") : standardOutput;
+    File_ = Owned_ ? OpenFile(path, "wb") : standardOutput;  // the same bytes on every system
     if (!File_) LastError_ = {errno, std::generic_category()};
     return File_ != nullptr;
 }

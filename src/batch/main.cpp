@@ -1,8 +1,11 @@
 #include <cstdio>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "FilePaths.h"
 
 namespace {
 
@@ -36,11 +39,28 @@ int Run(std::span<const char* const> arguments) {
         ParseBatchArguments(arguments));
 }
 
+// The program's name, when there is one, is no argument.
+template <class TChar>
+std::span<TChar* const> Arguments(int argc, TChar* const* argv) {
+    const auto all = std::span<TChar* const>(argv, argc > 0 ? static_cast<std::size_t>(argc) : 0);
+    return all.empty() ? all : all.subspan(1);
+}
+
 }  // namespace
 
-int main(int argc, char* argv[]) {
-    // The program's name, when there is one, is no argument.
-    const auto all =
-        std::span<const char* const>(argv, argc > 0 ? static_cast<std::size_t>(argc) : 0);
-    return Run(all.empty() ? all : all.subspan(1));
+#ifdef _WIN32
+// Platform corner: Windows gives the arguments in their own language only as
+// UTF-16; they are passed on as UTF-8, as everywhere else.
+int wmain(int argc, wchar_t* argv[]) {
+    std::vector<std::string> utf8;
+    for (const wchar_t* argument : Arguments<wchar_t>(argc, argv))
+        utf8.push_back(PathToUtf8(std::filesystem::path(argument)));
+    std::vector<const char*> arguments;
+    for (const std::string& argument : utf8) arguments.push_back(argument.c_str());
+    return Run(arguments);
 }
+#else
+int main(int argc, char* argv[]) {
+    return Run(Arguments<char>(argc, argv));
+}
+#endif

@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include <QFile>
 #include <QFont>
 #include <QLabel>
 #include <QMessageBox>
@@ -76,4 +77,16 @@ QString IntToStr(std::int32_t value) {
 void SetText(QLabel* label, const QString& text) {
     label->setText(text);
     label->adjustSize();
+}
+
+std::filesystem::path ToPath(const QString& name) {
+#ifdef _WIN32
+    return name.toStdWString();  // Windows takes paths as UTF-16
+#else
+    return QFile::encodeName(name).toStdString();  // the bytes the file system holds
+#endif
+}
+
+QString SystemReason(std::error_code error) {
+    return QString::fromLocal8Bit(error.message());
 }

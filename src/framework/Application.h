@@ -4,7 +4,9 @@
 #include <QString>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -96,3 +98,9 @@ QString IntToStr(std::int32_t value);
 
 // Replaces a label's caption; the label then resizes to fit it.
 void SetText(QLabel* label, const QString& text);
+
+// A path named by the user (an argument, say) in the form the system takes.
+std::filesystem::path ToPath(const QString& name);
+
+// The system's explanation of an error, in its own language.
+QString SystemReason(std::error_code error);

@@ -55,17 +55,16 @@ TDataFiles& TDataFiles::operator=(TDataFiles&& other) noexcept {
 }
 
 TDataOpenResult TDataFiles::Open() {
-    InputFile_.reset(OpenFile(InputPath_, "r"));
-    if (!InputFile_) {
-        LastError_ = LastSystemError();
-        return drInputFailed;
-    }
     // A directory opens for reading on some systems, but every read of it fails:
     // it is no input file, and saying so beats a silent run on zeros.
     std::error_code ignored;
     if (std::filesystem::is_directory(InputPath_, ignored)) {
-        InputFile_.reset();
         LastError_ = std::make_error_code(std::errc::is_a_directory);
+        return drInputFailed;
+    }
+    InputFile_.reset(OpenFile(InputPath_, "r"));
+    if (!InputFile_) {
+        LastError_ = LastSystemError();
         return drInputFailed;
     }
     Reader_.emplace(InputFile_.get());
