@@ -93,9 +93,10 @@ int main(int argc, char** argv) {
                 "Memo1 holds exactly the history");
     // Each label by its name beside the register it shows, not through the window's own list.
     const TStepSnapshot& last = shown.Last;
-    std::vector<std::pair<QString, TRegister>> expected = {
-        {"FR1", last.Minuend}, {"FR2", last.Subtrahend},
-        {"FRM1", last.Difference}, {"FROUT", last.WindowSum}};
+    std::vector<std::pair<QString, TRegister>> expected = {{"FR1", last.Minuend},
+                                                           {"FR2", last.Subtrahend},
+                                                           {"FRM1", last.Difference},
+                                                           {"FROUT", last.WindowSum}};
     for (std::size_t i = 0; i < DelayLineCells; ++i)
         expected.emplace_back(QString("FRT%1").arg(i + 1), last.DelayLine[i]);
     bool labelsShowRegisters = true;

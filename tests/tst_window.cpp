@@ -405,10 +405,12 @@ void WindowTest::fullDiskThenFreedLosesNothing() {
 void WindowTest::folderArgument_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("message");
-    QTest::newRow("Cyrillic, with a space") << "Данные с пробелом" << "";
+    QTest::newRow("Cyrillic, with a space") << "Данные с пробелом"
+                                            << "";
     QTest::newRow("missing") << "нет такой"
                              << "Невозможно открыть папку %1 (No such file or directory)";
-    QTest::newRow("a file") << "input.txt" << "Невозможно открыть папку %1 (Not a directory)";
+    QTest::newRow("a file") << "input.txt"
+                            << "Невозможно открыть папку %1 (Not a directory)";
 }
 
 void WindowTest::folderArgument() {
