@@ -8,6 +8,7 @@
 #endif
 
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -32,6 +33,8 @@ TEST(BatchArgumentsTest, AcceptsTheDocumentedOptions) {
     EXPECT_EQ(options.Input, "a");
     EXPECT_EQ(options.Output, "b");
     EXPECT_EQ(options.Trace, "-");
+    EXPECT_EQ(std::get<TBatchOptions>(Parse({"--steps", "1", "--vcd", "-", "--trace", "t"})).Vcd,
+              "-");
 
     const auto defaults = std::get<TBatchOptions>(Parse({"--steps", "0"}));
     EXPECT_EQ(defaults.Input, "input.txt");
@@ -50,7 +53,8 @@ TEST(BatchArgumentsTest, RejectsWhatItCannotRun) {
                            {"--steps", ""},
                            {"--steps", "99999999999999999999999"},
                            {"--steps", "3", "--fast"},
-                           {"--input", "in.txt"}}) {
+                           {"--input", "in.txt"},
+                           {"--steps", "3", "--trace", "-", "--vcd", "-"}}) {
         const auto parsed = ParseBatchArguments(arguments);
         EXPECT_TRUE(std::holds_alternative<TUsageError>(parsed))
             << ::testing::PrintToString(arguments);
@@ -61,7 +65,9 @@ TEST(BatchArgumentsTest, RejectsWhatItCannotRun) {
 // with d(j) the difference of pair j after the end-of-data rule (0 for j < 1),
 // step k shows DelayLine[i] = d(k-1-i), Difference = d(k-1), WindowSum =
 // d(k-11) + ... + d(k-2), and writes d(k-12) + ... + d(k-3).
-std::string ExpectedTrace(const std::string& input, int steps) {
+// `ended`, if given, receives the end-of-data latch after each step's rule.
+std::string ExpectedTrace(const std::string& input, int steps,
+                          std::vector<bool>* endedAfter = nullptr) {
     std::istringstream numbers(input);
     std::vector<std::int64_t> minuends{0}, subtrahends{0}, differences{0};
     bool ended = false;
@@ -69,6 +75,7 @@ std::string ExpectedTrace(const std::string& input, int steps) {
         std::int64_t m = minuends.back(), s = subtrahends.back();
         numbers >> m >> s;  // once the numbers run out, the last pair stays
         if (m == -999 || ended) m = s = 0, ended = true;
+        if (endedAfter) endedAfter->push_back(ended);
         minuends.push_back(m);
         subtrahends.push_back(s);
         differences.push_back(m - s);
@@ -237,6 +244,10 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
     EXPECT_NE(ReadTextFile("err.log").find("no-such-dir/t.csv"), std::string::npos);
     EXPECT_EQ(RunBatchProcess("--steps 3 --trace /dev/full"), 1);
     EXPECT_NE(ReadTextFile("err.log").find("/dev/full"), std::string::npos);
+    EXPECT_EQ(RunBatchProcess("--steps 3 --vcd /dev/full"), 1);
+    EXPECT_EQ(ReadTextFile("err.log"),
+              "preprocessor-batch: cannot write the value change dump "
+              "/dev/full: No space left on device\n");
 
     EXPECT_EQ(RunBatchProcess("--steps 16 --trace -"), 0);
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
@@ -256,6 +267,82 @@ long PeakMemoryOfRun(const std::string& steps) {
     EXPECT_EQ(wait4(child, &status, 0, &usage), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     return usage.ru_maxrss;
+}
+
+// The value change dump read back through GTKWave's own converters (to its FST
+// format and back): at each time k every signal holds what row k of the trace
+// says, and EndOfData the latch after step k's rule; at time 0 all are 0.
+std::vector<std::map<std::string, std::int64_t>> ValuesAtEachTime(const std::string& vcd,
+                                                                  std::uint64_t last) {
+    std::istringstream tokens(vcd);
+    std::map<std::string, std::string> names;  // by identifier
+    std::map<std::string, std::int64_t> values;
+    std::vector<std::map<std::string, std::int64_t>> atTime;
+    std::uint64_t time = 0;
+    bool definitionsDone = false;
+    for (std::string token; tokens >> token;) {
+        if (token == "$var") {
+            std::string type, size, id, name;
+            tokens >> type >> size >> id >> name;
+            names[id] = name;
+        } else if (token == "$enddefinitions") {
+            definitionsDone = true;
+        } else if (!definitionsDone) {
+            continue;
+        } else if (token[0] == '#') {
+            for (; time < std::stoull(token.substr(1)); ++time) atTime.push_back(values);
+        } else if (token[0] == 'b') {
+            std::string id;
+            tokens >> id;
+            std::uint32_t bits = 0;
+            for (char bit : token.substr(1)) bits = bits << 1 | (bit == '1');
+            values[names.at(id)] = static_cast<std::int32_t>(bits);
+        } else if (token[0] == '0' || token[0] == '1') {
+            values[names.at(token.substr(1))] = token[0] - '0';
+        }
+    }
+    for (; time <= last; ++time) atTime.push_back(values);
+    return atTime;
+}
+
+TEST(BatchVcdTest, GtkwaveReadsWhatTheTraceSays) {
+    if (std::system("command -v vcd2fst >/dev/null && command -v fst2vcd >/dev/null") != 0)
+        GTEST_SKIP() << "GTKWave's converters are not installed";
+    TScratchDirectory scratch;
+    std::mt19937 random(11);
+    std::vector<std::string> inputs = {std::string(WorkedExampleInput), "2147483647 -1 5 -999"};
+    for (int i = 0; i < 3; ++i) inputs.push_back(RandomInput(random, 600));
+    for (const std::string& input : inputs) {
+        const int steps = 320;
+        WriteTextFile("input.txt", input);
+        TBatchOptions options;
+        options.Steps = steps;
+        options.Vcd = "run.vcd";
+        ASSERT_EQ(RunBatch(options).ExitCode, 0);
+        ASSERT_EQ(std::system("vcd2fst run.vcd run.fst >vcd2fst.log 2>&1 && "
+                              "fst2vcd run.fst >back.vcd 2>fst2vcd.log"),
+                  0)
+            << ReadTextFile("vcd2fst.log") << ReadTextFile("fst2vcd.log");
+        const auto atTime = ValuesAtEachTime(ReadTextFile("back.vcd"), steps);
+        std::vector<bool> ended;
+        std::istringstream rows(ExpectedTrace(input, steps, &ended));
+        const std::vector<std::string> columns = {
+            "Minuend",     "Subtrahend", "DelayLine0", "DelayLine1", "DelayLine2", "DelayLine3",
+            "DelayLine4",  "DelayLine5", "DelayLine6", "DelayLine7", "DelayLine8", "DelayLine9",
+            "DelayLine10", "Difference", "WindowSum",  "Written"};
+        for (const auto& column : columns) ASSERT_EQ(atTime[0].at(column), 0) << column;
+        ASSERT_EQ(atTime[0].at("EndOfData"), 0);
+        std::string row;
+        for (int k = 1; std::getline(rows, row); ++k) {
+            std::istringstream fields(row.substr(row.find(',') + 1));
+            std::string field;
+            for (const auto& column : columns) {
+                std::getline(fields, field, ',');
+                ASSERT_EQ(atTime[k].at(column), std::stoll(field)) << column << " at " << k;
+            }
+            ASSERT_EQ(atTime[k].at("EndOfData"), ended[k - 1] ? 1 : 0) << "at " << k;
+        }
+    }
 }
 
 // Stopped by a full disk (a file size limit of one block, 512 or 1024 bytes as

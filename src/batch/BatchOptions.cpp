@@ -27,7 +27,7 @@ TParsedArguments ParseBatchArguments(std::span<const char* const> arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument != "--steps" && argument != "--input" && argument != "--output" &&
-            argument != "--trace") {
+            argument != "--trace" && argument != "--vcd") {
             return TUsageError{"unknown option '" + std::string(argument) + "'"};
         }
         if (i + 1 == arguments.size()) {
@@ -43,10 +43,14 @@ TParsedArguments ParseBatchArguments(std::span<const char* const> arguments) {
             options.Input = PathFromUtf8(value);
         } else if (argument == "--output") {
             options.Output = PathFromUtf8(value);
-        } else {
+        } else if (argument == "--trace") {
             options.Trace = PathFromUtf8(value);
+        } else {
+            options.Vcd = PathFromUtf8(value);
         }
     }
     if (!stepsGiven) return TUsageError{"--steps is required"};
+    if (options.Trace == "-" && options.Vcd == "-")
+        return TUsageError{"only one of --trace and --vcd can go to standard output"};
     return options;
 }

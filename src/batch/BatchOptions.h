@@ -13,6 +13,7 @@ struct TBatchOptions {
     std::filesystem::path Input = "input.txt";
     std::filesystem::path Output = "output.txt";
     std::optional<std::filesystem::path> Trace;  // a file, or "-" for standard output
+    std::optional<std::filesystem::path> Vcd;    // likewise; at most one of them "-"
 };
 
 enum class TBatchRequest { Help, Version };
@@ -28,7 +29,8 @@ using TParsedArguments = std::variant<TBatchOptions, TBatchRequest, TUsageError>
 TParsedArguments ParseBatchArguments(std::span<const char* const> arguments);
 
 inline constexpr const char* BatchUsage =
-    "usage: preprocessor-batch --steps N [--input FILE] [--output FILE] [--trace FILE|-]";
+    "usage: preprocessor-batch --steps N [--input FILE] [--output FILE] [--trace FILE|-]\n"
+    "                          [--vcd FILE|-]";
 
 inline constexpr const char* BatchHelp =
     "Runs the preprocessor simulation without a window: exactly N steps, each reading one\n"
@@ -39,6 +41,9 @@ inline constexpr const char* BatchHelp =
     "  --output FILE    where the values are written; created or emptied (default: output.txt)\n"
     "  --trace FILE|-   also write one CSV row per step: the registers the step showed and\n"
     "                   the value it wrote; - writes it to standard output\n"
+    "  --vcd FILE|-     also write the registers as a value change dump (VCD) for a\n"
+    "                   waveform viewer, one time unit (1 s) per step; - as above, but\n"
+    "                   only one of --trace and --vcd can write to standard output\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"

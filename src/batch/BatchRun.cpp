@@ -1,31 +1,51 @@
 #include "BatchRun.h"
 
 #include <charconv>
+#include <optional>
 
 #include "DataFiles.h"
 #include "FilePaths.h"
 #include "OutputStream.h"
 #include "PreprocessorModel.h"
+#include "VcdWriter.h"
 
 namespace {
 
-// Receives each step's registers; writes them as a CSV row when tracing.
-class TTraceView : public IPreprocessorView {
+// A view that keeps nothing: with it a step is the reading, the arithmetic and
+// the writing alone.
+struct TNoRecord {
+    void ShowSnapshot(const TStepSnapshot&) {}
+    void ShowHistory(const std::string&) {}
+    void Record(std::uint64_t, TRegister, bool) {}
+    void Finish(std::uint64_t) {}
+};
+
+// Receives each step's registers and records them: a CSV row in the trace, a
+// time in the value change dump, or both.
+class TRecorder {
 public:
-    explicit TTraceView(TOutputStream& trace) : Trace_(trace) {
+    TRecorder(TOutputStream& trace, TOutputStream& vcd) : Trace_(trace) {
+        if (vcd.IsOpen()) Vcd_.emplace(vcd);
         if (!Trace_.IsOpen()) return;
         std::string header = "step,Minuend,Subtrahend";
         for (std::size_t i = 0; i < DelayLineCells; ++i) header += ",DelayLine" + std::to_string(i);
         Trace_.Write(header + ",Difference,WindowSum,Written\n");
     }
 
-    void ShowSnapshot(const TStepSnapshot& snapshot) override {
-        if (Trace_.IsOpen()) Snapshot_ = snapshot;
-    }
-    void ShowHistory(const std::string&) override {}
+    void ShowSnapshot(const TStepSnapshot& snapshot) { Snapshot_ = snapshot; }
+    void ShowHistory(const std::string&) {}
 
+    void Record(std::uint64_t step, TRegister written, bool endOfData) {
+        if (Trace_.IsOpen()) WriteRow(step, written);
+        if (Vcd_) Vcd_->WriteStep(step, Snapshot_, written, endOfData);
+    }
+
+    void Finish(std::uint64_t steps) {
+        if (Vcd_) Vcd_->Finish(steps);
+    }
+
+private:
     void WriteRow(std::uint64_t step, TRegister written) {
-        if (!Trace_.IsOpen()) return;
         char row[32 + (TStepSnapshot::Count + 1) * (DecimalFormCapacity + 1)];
         char* out = std::to_chars(row, row + 32, step).ptr;
         for (TRegister value : Snapshot_.Values()) {
@@ -38,10 +58,26 @@ public:
         Trace_.Write({row, static_cast<std::size_t>(out - row)});
     }
 
-private:
     TOutputStream& Trace_;
+    std::optional<TVcdWriter> Vcd_;
     TStepSnapshot Snapshot_;
 };
+
+// The steps of a run, each recorded once it has written its value; a failed
+// write ends the run.
+template <class TRecord>
+void RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
+    TPreprocessorModel model;
+    model.SetHistoryKept(false);  // no window to show it: memory stays flat however long the run
+    std::uint64_t step = 1;
+    for (; step <= steps; ++step) {
+        const TRegister written = model.Registers().PendingOutput;
+        model.Step(files, record);
+        if (files.WriteFailed()) break;
+        record.Record(step, written, model.EndOfData());
+    }
+    record.Finish(step - 1);
+}
 
 std::string Describe(std::string_view message, const std::filesystem::path& path,
                      std::error_code reason) {
@@ -62,21 +98,22 @@ TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput) {
         return {1, Describe(OpenFailureMessage(opened), path, files.LastError())};
     }
     files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
-    // Only now that the run can go ahead is the trace begun (and its file emptied).
-    TOutputStream trace;
+    // Only now that the run can go ahead are the records begun (and their files emptied).
+    TOutputStream trace, vcd;
     if (options.Trace && !trace.Open(*options.Trace, standardOutput))
         return {1, Describe("cannot open the trace", trace)};
+    if (options.Vcd && !vcd.Open(*options.Vcd, standardOutput))
+        return {1, Describe("cannot open the value change dump", vcd)};
 
-    TPreprocessorModel model;
-    model.SetHistoryKept(false);  // no window to show it: memory stays flat however long the run
-    TTraceView view(trace);
-    for (std::uint64_t step = 1; step <= options.Steps; ++step) {
-        const TRegister written = model.Registers().PendingOutput;
-        model.Step(files, view);
-        if (files.WriteFailed()) break;
-        view.WriteRow(step, written);
+    if (trace.IsOpen() || vcd.IsOpen()) {
+        TRecorder recorder(trace, vcd);
+        RunSteps(options.Steps, files, recorder);
+    } else {
+        TNoRecord nothing;
+        RunSteps(options.Steps, files, nothing);
     }
     if (!files.Close()) return {1, Describe(WriteFailedMessage, options.Output, files.LastError())};
     if (!trace.Close()) return {1, Describe("cannot write the trace", trace)};
+    if (!vcd.Close()) return {1, Describe("cannot write the value change dump", vcd)};
     return {};
 }

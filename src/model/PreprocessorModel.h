@@ -1,12 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <concepts>
 #include <cstddef>
 #include <string>
 
+#include "DataFiles.h"
 #include "Register.h"
-
-class TDataFiles;
 
 inline constexpr std::size_t DelayLineCells = 11;
 
@@ -27,6 +28,14 @@ struct TStepSnapshot {
 };
 
 // What the model publishes to, once each per step and in this order.
+template <class TView>
+concept PreprocessorView = requires(TView view, const TStepSnapshot& snapshot,
+                                    const std::string& history) {
+    view.ShowSnapshot(snapshot);
+    view.ShowHistory(history);
+};
+
+// A view as an interface, for views chosen at run time.
 class IPreprocessorView {
 public:
     virtual void ShowSnapshot(const TStepSnapshot& snapshot) = 0;
@@ -61,7 +70,11 @@ public:
 
     // Reads a pair, applies the end-of-data rule, publishes the registers,
     // extends and publishes the history, writes the pending value, and advances.
-    void Step(TDataFiles& files, IPreprocessorView& view);
+    // The one step rule for every view: defined here, so with a view whose
+    // operations do nothing, a step compiles to the reading, the arithmetic and
+    // the writing alone.
+    template <PreprocessorView TView>
+    void Step(TDataFiles& files, TView& view);
 
     // The history serves only a view that shows it; a run without one can stop
     // collecting it, and the view then receives no ShowHistory.
@@ -70,7 +83,10 @@ public:
     const TRegisters& Registers() const { return Registers_; }
     bool EndOfData() const { return EndOfData_; }
     const std::string& History() const { return History_; }
-    TStepSnapshot Snapshot() const;
+    TStepSnapshot Snapshot() const {
+        return {Registers_.Minuend, Registers_.Subtrahend, Registers_.DelayLine,
+                Registers_.Difference, Registers_.WindowSum};
+    }
 
 private:
     void ApplyEndOfDataRule();
@@ -81,6 +97,39 @@ private:
     std::string History_ = " ";
     bool HistoryKept_ = true;
 };
+
+template <PreprocessorView TView>
+void TPreprocessorModel::Step(TDataFiles& files, TView& view) {
+    files.ReadPair(Registers_.Minuend, Registers_.Subtrahend);
+    ApplyEndOfDataRule();
+    view.ShowSnapshot(Snapshot());
+    if (HistoryKept_) {
+        AppendDecimal(History_, Registers_.PendingOutput);
+        History_ += ' ';
+        view.ShowHistory(History_);
+    }
+    files.WriteOutput(Registers_.PendingOutput);
+    Advance();
+}
+
+// Only the first number of a pair marks the end; once seen, every later pair is
+// still read (and so consumed) but counts as zeros.
+inline void TPreprocessorModel::ApplyEndOfDataRule() {
+    if (Registers_.Minuend == EndMarker || EndOfData_) {
+        Registers_.Minuend = 0;
+        Registers_.Subtrahend = 0;
+        EndOfData_ = true;
+    }
+}
+
+inline void TPreprocessorModel::Advance() {
+    TRegisters& r = Registers_;
+    r.PendingOutput = r.WindowSum;
+    r.WindowSum = WrappingAdd(WrappingSub(r.WindowSum, r.DelayLine.back()), r.Difference);
+    std::shift_right(r.DelayLine.begin(), r.DelayLine.end(), 1);
+    r.DelayLine.front() = WrappingSub(r.Minuend, r.Subtrahend);
+    r.Difference = r.DelayLine.front();
+}
 
 // The process-wide preprocessor of the simulator.
 extern TPreprocessorModel PreprocessorModel;

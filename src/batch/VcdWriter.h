@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "OutputStream.h"
+#include "PreprocessorModel.h"
+
+// The registers as a value change dump (VCD, IEEE 1364), the format hardware
+// waveform viewers read: one scope named after the program, a signed 32-bit
+// signal per trace column and the 1-bit end-of-data latch, one time unit of a
+// second per step. Only values that changed are written at each time, and the
+// text streams out as it is made, so memory stays flat however long the run.
+class TVcdWriter {
+public:
+    // The signals, in the trace's order of columns, then the latch.
+    static constexpr std::size_t RegisterCount = TStepSnapshot::Count + 1;  // ... and Written
+
+    // Writes the header and the values before the first step, all 0, at time 0.
+    explicit TVcdWriter(TOutputStream& out);
+
+    // The values step `step` showed and wrote, and the latch after its rule.
+    void WriteStep(std::uint64_t step, const TStepSnapshot& shown, TRegister written,
+                   bool endOfData);
+
+    // Marks the end of the run, so a viewer shows its whole length.
+    void Finish(std::uint64_t steps);
+
+private:
+    void Flush();
+
+    TOutputStream& Out_;
+    std::array<TRegister, RegisterCount> Values_{};
+    bool EndOfData_ = false;
+    std::uint64_t LastTime_ = 0;
+    std::string Pending_;
+};
