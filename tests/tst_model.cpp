@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <numeric>
 #include <optional>
@@ -195,6 +196,26 @@ TEST_F(ModelTest, WithoutHistoryTheViewGetsOnlySnapshots) {
     EXPECT_EQ(View.Snapshots.size(), 16u);
     EXPECT_EQ(Model.History(), " ");
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
+}
+
+// The decimal form, checked against the standard library's own conversion at
+// every length, both signs, the extremes and many values between.
+TEST(DecimalFormTest, AgreesWithToChars) {
+    std::vector<TRegister> values = {0, INT_MIN, INT_MAX, INT_MIN + 1};
+    for (std::int64_t power = 1; power <= 1'000'000'000; power *= 10) {
+        for (std::int64_t v : {power - 1, power, power + 1})
+            values.insert(values.end(), {static_cast<TRegister>(v), static_cast<TRegister>(-v)});
+    }
+    std::mt19937 random(5);
+    std::uniform_int_distribution<TRegister> any(INT_MIN, INT_MAX);
+    for (int i = 0; i < 100'000; ++i) values.push_back(any(random) >> (i % 31));
+    for (TRegister value : values) {
+        char ours[DecimalFormCapacity], theirs[DecimalFormCapacity];
+        const std::string_view mine(ours,
+                                    static_cast<std::size_t>(WriteDecimal(ours, value) - ours));
+        const auto end = std::to_chars(theirs, theirs + sizeof theirs, value).ptr;
+        ASSERT_EQ(mine, std::string_view(theirs, static_cast<std::size_t>(end - theirs)));
+    }
 }
 
 // --- Reading integers -------------------------------------------------------
