@@ -57,6 +57,22 @@ void BM_BatchRunner(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Pairs));
 }
 
+// The runner also writing a trace or a value change dump: what those bytes cost.
+void BM_BatchRunnerRecording(benchmark::State& state, bool vcd) {
+    TBatchOptions options;
+    options.Steps = Pairs;
+    options.Input = WorkDirectory() / "input.txt";
+    options.Output = WorkDirectory() / "runner-output.txt";
+    const auto record = WorkDirectory() / (vcd ? "run.vcd" : "trace.csv");
+    (vcd ? options.Vcd : options.Trace) = record;
+    for (auto _ : state) {
+        if (RunBatch(options).ExitCode != 0) state.SkipWithError("the run failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Pairs));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(std::filesystem::file_size(record)));
+}
+
 void BM_FormattedIoLoop(benchmark::State& state) {
     for (auto _ : state) {
         FormattedIoLoop(WorkDirectory() / "input.txt", WorkDirectory() / "loop-output.txt", Pairs);
@@ -66,6 +82,10 @@ void BM_FormattedIoLoop(benchmark::State& state) {
 
 BENCHMARK(BM_BatchRunner)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FormattedIoLoop)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchRunnerRecording, trace, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchRunnerRecording, vcd, true)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
