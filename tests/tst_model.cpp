@@ -272,6 +272,22 @@ INSTANTIATE_TEST_SUITE_P(
                       TReadCase{"45\xFA 1", {45, std::nullopt}},
                       TReadCase{std::string_view("7\0 8", 4), {7, std::nullopt}}));
 
+// Once the input has ended it stays ended, as the C library's streams do: what
+// is added to the file later is not read (and no more system calls are made for it).
+TEST(ReaderEndTest, AnEndedStreamStaysEnded) {
+    TScratchDirectory scratch;
+    WriteTextFile("in", "1 2");
+    std::FILE* in = std::fopen("in", "r");
+    TDecimalReader reader(in);
+    TRegister value = 0;
+    EXPECT_TRUE(reader.Read(value) && reader.Read(value));
+    EXPECT_FALSE(reader.Read(value));
+    WriteTextFile("in", "1 2 3 4");
+    EXPECT_FALSE(reader.Read(value));
+    EXPECT_EQ(value, 2);
+    std::fclose(in);
+}
+
 // Tokens of every length up to 18 digits (so glibc's own conversion, which
 // saturates beyond 64 bits, gives the low 32 bits too; Windows' saturates beyond
 // 32 bits, so there up to 9), signs and all the

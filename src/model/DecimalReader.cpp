@@ -14,10 +14,14 @@ TDecimalReader::TDecimalReader(std::FILE* stream)
     Buffer_[0] = '\0';
 }
 
+// Once the stream has ended it stays ended, as the C library's streams do: no
+// more system calls, however many reads still come (every step after the data).
 bool TDecimalReader::Refill() {
+    if (Ended_) return false;
     const std::size_t read = std::fread(Buffer_.get(), 1, BlockSize, Stream_);
     Buffer_[read] = '\0';
     Next_ = Buffer_.get();
     End_ = Next_ + read;
-    return read > 0;
+    Ended_ = read == 0;
+    return !Ended_;
 }

@@ -103,4 +103,5 @@ private:
     std::unique_ptr<char[]> Buffer_;
     const char* Next_;
     const char* End_;
+    bool Ended_ = false;
 };
