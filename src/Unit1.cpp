@@ -17,7 +17,14 @@ constexpr int StepPeriodMs = 1000;
 constexpr QPoint WindowFramePosition(174, 135);
 constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
+// The folder named on the command line could not be entered.
 bool WorkingFolderUnavailable = false;
+
+// Without both files there is nothing a step could read or write.
+void DisableStepping() {
+    Form1->Button1->setEnabled(false);
+    Form1->Button2->setEnabled(false);
+}
 
 // The program's own icon (what the form's MAINICON was), drawn at each size.
 QIcon ProgramIcon() {
@@ -113,16 +120,6 @@ void EnterWorkingFolder(const QStringList& arguments) {
     ShowMessage(QString("Невозможно открыть папку %1 (%2)")
                     .arg(QDir::toNativeSeparators(folder), SystemReason(error)));
 }
-
-namespace {
-
-// Without both files there is nothing a step could read or write.
-void DisableStepping() {
-    Form1->Button1->setEnabled(false);
-    Form1->Button2->setEnabled(false);
-}
-
-}  // namespace
 
 void InitSimulation() {
     if (WorkingFolderUnavailable) return DisableStepping();  // its message has been shown
