@@ -175,8 +175,11 @@ int TMemoBoxAccessible::offsetAtPoint(const QPoint& point) const {
     return ToInt(Memo()->positionAt(local));
 }
 
+// Brings the range into view as a standard text box does: by moving the caret
+// to its end and then to its start, selecting nothing.
 void TMemoBoxAccessible::scrollToSubstring(int startIndex, int endIndex) {
-    Memo()->select(endIndex, startIndex);
+    Memo()->select(endIndex, endIndex);
+    Memo()->select(startIndex, startIndex);
 }
 
 // Plain text: no attributes, and the whole text is one run.
