@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QTimer>
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int StepPeriodMs = 1000;
 constexpr QPoint WindowFramePosition(174, 135);
-constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 // The folder named on the command line could not be entered.
 bool WorkingFolderUnavailable = false;
@@ -26,10 +26,12 @@ void DisableStepping() {
     Form1->Button2->setEnabled(false);
 }
 
-// The program's own icon (what the form's MAINICON was), drawn at each size.
+// The program's own icon (what the form's MAINICON was): every size the build
+// drew into the resources.
 QIcon ProgramIcon() {
     QIcon icon;
-    for (int size : IconSizes) icon.addFile(QString(":/icons/%1.png").arg(size), QSize(size, size));
+    for (const QFileInfo& size : QDir(":/icons").entryInfoList(QDir::Files))
+        icon.addFile(size.filePath());
     return icon;
 }
 

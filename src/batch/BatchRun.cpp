@@ -7,6 +7,7 @@
 #include "FilePaths.h"
 #include "OutputStream.h"
 #include "PreprocessorModel.h"
+#include "RecordedRegisters.h"
 #include "VcdWriter.h"
 
 namespace {
@@ -27,9 +28,9 @@ public:
     TRecorder(TOutputStream& trace, TOutputStream& vcd) : Trace_(trace) {
         if (vcd.IsOpen()) Vcd_.emplace(vcd);
         if (!Trace_.IsOpen()) return;
-        std::string header = "step,Minuend,Subtrahend";
-        for (std::size_t i = 0; i < DelayLineCells; ++i) header += ",DelayLine" + std::to_string(i);
-        Trace_.Write(header + ",Difference,WindowSum,Written\n");
+        std::string header = "step";
+        for (const char* name : RecordedRegisterNames) header += std::string(",") + name;
+        Trace_.Write(header + "\n");
     }
 
     void ShowSnapshot(const TStepSnapshot& snapshot) { Snapshot_ = snapshot; }

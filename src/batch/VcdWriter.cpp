@@ -5,11 +5,6 @@
 
 namespace {
 
-constexpr const char* SignalNames[TVcdWriter::RegisterCount] = {
-    "Minuend",     "Subtrahend", "DelayLine0", "DelayLine1", "DelayLine2", "DelayLine3",
-    "DelayLine4",  "DelayLine5", "DelayLine6", "DelayLine7", "DelayLine8", "DelayLine9",
-    "DelayLine10", "Difference", "WindowSum",  "Written"};
-
 // Each signal's short identifier: one printable character, '!' onwards.
 constexpr char Identifier(std::size_t signal) {
     return static_cast<char>('!' + signal);
@@ -47,8 +42,8 @@ TVcdWriter::TVcdWriter(TOutputStream& out) : Out_(out) {
         "$scope module preprocessor $end\n";
     // "integer": the language's signed 32-bit type.
     for (std::size_t i = 0; i < RegisterCount; ++i) {
-        Pending_ +=
-            std::string("$var integer 32 ") + Identifier(i) + ' ' + SignalNames[i] + " $end\n";
+        Pending_ += std::string("$var integer 32 ") + Identifier(i) + ' ' +
+                    RecordedRegisterNames[i] + " $end\n";
     }
     Pending_ += std::string("$var wire 1 ") + EndOfDataIdentifier + " EndOfData $end\n";
     Pending_ += "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n";

@@ -6,6 +6,7 @@
 
 #include "OutputStream.h"
 #include "PreprocessorModel.h"
+#include "RecordedRegisters.h"
 
 // The registers as a value change dump (VCD, IEEE 1364), the format hardware
 // waveform viewers read: one scope named after the program, a signed 32-bit
@@ -14,8 +15,8 @@
 // text streams out as it is made, so memory stays flat however long the run.
 class TVcdWriter {
 public:
-    // The signals, in the trace's order of columns, then the latch.
-    static constexpr std::size_t RegisterCount = TStepSnapshot::Count + 1;  // ... and Written
+    // The signals: the recorded registers, then the latch.
+    static constexpr std::size_t RegisterCount = RecordedRegisterNames.size();
 
     // Writes the header and the values before the first step, all 0, at time 0.
     explicit TVcdWriter(TOutputStream& out);
