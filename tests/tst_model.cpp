@@ -239,6 +239,8 @@ class ReaderTest : public ::testing::TestWithParam<TReadCase> {};
 
 // The reader takes the file in blocks of 64 KiB: here the sign is the last byte of one.
 const std::string SignEndingABlock = std::string(64 * 1024 - 1, ' ') + "-5 7";
+// Plain numbers are taken 64 bytes at a time: here one is longer than that.
+const std::string LongerThanAWindow = "7 1" + std::string(69, '0') + " 2";
 
 TEST_P(ReaderTest, ReadsAsTheDecimalConversion) {
     TScratchDirectory scratch;
@@ -266,6 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TReadCase{"4294967297 -4294967295", {1, 1}},
                       TReadCase{"1000000000000000000000000000000", {LowBitsOfTenToThe(30)}},
                       TReadCase{SignEndingABlock, {-5, 7}},
+                      TReadCase{LongerThanAWindow, {7, LowBitsOfTenToThe(69), 2}},
                       // Bytes next to the digits in the character table end a number too.
                       TReadCase{"12:5", {12, std::nullopt}}, TReadCase{"7? 5", {7, std::nullopt}},
                       TReadCase{"1234567\xB5", {1234567, std::nullopt}},

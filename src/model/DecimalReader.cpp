@@ -1,17 +1,192 @@
 #include "DecimalReader.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+// Platform corner: on x86-64 a window of the block is classified 16 bytes at a
+// time with SSE2 (always there); elsewhere a byte at a time.
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define PREPROCESSOR_SSE2 1
+#endif
+
 namespace {
 
 constexpr std::size_t BlockSize = 64 * 1024;
+// The window the plain stretches are found in, as bits of one 64-bit mask.
+constexpr std::size_t WindowSize = 64;
+
+// Space, \t, \n, \v, \f and \r: the C locale's white space.
+constexpr bool IsSpace(char c) {
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
+}
+constexpr bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Eight characters at a time, as one little-endian word: the first is the
+// lowest byte. The buffer has room to read a word past its end.
+std::uint64_t Word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// How many of the eight characters at p are digits before the first that is not.
+// A byte is a digit if it and the byte plus 6 both have 3 in the high nibble;
+// a carry out of a byte that is not a digit can only spoil the bytes after it.
+unsigned LeadingDigits(const char* p) {
+    constexpr std::uint64_t High = 0xF0F0F0F0F0F0F0F0, Threes = 0x3030303030303030;
+    const std::uint64_t word = Word(p);
+    const std::uint64_t notDigit =
+        ((word & High) ^ Threes) | (((word + 0x0606060606060606) & High) ^ Threes);
+    return notDigit == 0 ? 8 : static_cast<unsigned>(std::countr_zero(notDigit)) / 8;
+}
+
+// The value of the 1 to 8 digits at p: moved to the top of the word behind
+// zeros, then combined pairwise into 2-, 4- and 8-digit values.
+std::uint32_t ValueOfDigits(const char* p, unsigned count) {
+    std::uint64_t digits = (Word(p) - 0x3030303030303030) << (8 * (8 - count));
+    digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FF;
+    digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFF;
+    digits = digits * 10000 + (digits >> 32);
+    return static_cast<std::uint32_t>(digits);
+}
+
+// Which of the 64 bytes at p are digits and which are blanks, bit i for byte i.
+struct TWindowMasks {
+    std::uint64_t Digits = 0;
+    std::uint64_t Blanks = 0;
+};
+
+#ifdef PREPROCESSOR_SSE2
+// A byte is in [low, low + span] if, less low, it is no more than span unsigned.
+__m128i InRange(__m128i bytes, char low, char span) {
+    const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8(low));
+    return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(span)), offset);
+}
+
+TWindowMasks Classify(const char* p) {
+    TWindowMasks masks;
+    for (std::size_t i = 0; i < WindowSize; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i blanks =
+            _mm_or_si128(InRange(bytes, '\t', '\r' - '\t'), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')));
+        masks.Digits |= std::uint64_t{static_cast<std::uint16_t>(
+                            _mm_movemask_epi8(InRange(bytes, '0', 9)))}
+                        << i;
+        masks.Blanks |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(blanks))} << i;
+    }
+    return masks;
+}
+#else
+TWindowMasks Classify(const char* p) {
+    TWindowMasks masks;
+    for (std::size_t i = 0; i < WindowSize; ++i) {
+        masks.Digits |= std::uint64_t{IsDigit(p[i])} << i;
+        masks.Blanks |= std::uint64_t{IsSpace(p[i])} << i;
+    }
+    return masks;
+}
+#endif
 
 }  // namespace
 
 TDecimalReader::TDecimalReader(std::FILE* stream)
-    : Stream_(stream), Buffer_(std::make_unique<char[]>(BlockSize + 1 + sizeof(std::uint64_t))) {
+    : Stream_(stream),
+      // Zeroed, with a window's room past the block for the scans that look ahead.
+      Buffer_(std::make_unique<char[]>(BlockSize + WindowSize + sizeof(std::uint64_t))) {
     // The blocks come straight from the file, without a second copy in stdio.
     std::setvbuf(Stream_, nullptr, _IONBF, 0);
     Next_ = End_ = Buffer_.get();
-    Buffer_[0] = '\0';
+}
+
+bool TDecimalReader::ReadAhead(TRegister& target) {
+    Taken_ = 0;
+    Queued_ = Next_ == End_ ? 0 : QueuePlainStretch();
+    if (Queued_ == 0) return ReadOne(target);
+    target = Queue_[Taken_++];
+    return true;
+}
+
+// Converts, window by window, the numbers at Next_ that are read the same
+// whether or not anything else is looked at: unsigned, of at most eight digits,
+// with only blanks before them, and ended by a byte of this block. It stops
+// before the first number that is not, and leaves it to ReadOne. Next_ never
+// follows a digit, so a digit at a window's first byte begins a number.
+std::size_t TDecimalReader::QueuePlainStretch() {
+    const char* p = Next_;
+    std::size_t queued = 0;
+    // A window holds at most WindowSize / 2 numbers.
+    while (queued + WindowSize / 2 <= QueueCapacity) {
+        const auto inBlockBytes = static_cast<std::size_t>(End_ - p);
+        const std::uint64_t inBlock =
+            inBlockBytes >= WindowSize ? ~std::uint64_t{0} : (std::uint64_t{1} << inBlockBytes) - 1;
+        const auto [digits, blanks] = Classify(p);
+        // The NUL after the block is one of the stops, so nothing past it is taken;
+        // but a number must also end before it, or it may go on in the next block.
+        const std::uint64_t stops = ~(digits | blanks);
+        const std::uint64_t beforeFirstStop = (stops & (0 - stops)) - 1;  // all if none
+        std::uint64_t starts = digits & ~(digits << 1) & beforeFirstStop;
+        std::uint64_t ends = ~digits & (digits << 1) & inBlock;
+        std::size_t taken = 0;  // bytes up to the end of the last number queued
+        for (; starts != 0 && ends != 0; starts &= starts - 1, ends &= ends - 1) {
+            const auto start = static_cast<unsigned>(std::countr_zero(starts));
+            const auto end = static_cast<unsigned>(std::countr_zero(ends));
+            if (end - start > 8) break;
+            Queue_[queued++] = static_cast<TRegister>(ValueOfDigits(p + start, end - start));
+            taken = end;
+        }
+        if (starts != 0 && ends == 0 && stops == 0) {
+            // A number runs past the window: the next window begins with it.
+            const auto start = static_cast<std::size_t>(std::countr_zero(starts));
+            if (start == 0) break;
+            p += start;
+        } else if (starts == 0 && stops == 0) {
+            p += WindowSize;
+        } else {
+            p += taken;
+            break;
+        }
+    }
+    Next_ = p;
+    return queued;
+}
+
+bool TDecimalReader::ReadOne(TRegister& target) {
+    const char* p = Next_;
+    for (;;) {
+        while (IsSpace(*p)) ++p;
+        if (p != End_) break;
+        if (!Refill()) return false;
+        p = Next_;
+    }
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p++ == '-';
+        if (p == End_) {
+            if (!Refill()) return false;
+            p = Next_;
+        }
+    }
+    const unsigned leading = LeadingDigits(p);
+    if (leading == 0) {
+        Next_ = p;
+        return false;
+    }
+    std::uint32_t magnitude = ValueOfDigits(p, leading);
+    p += leading;
+    // A number of eight digits or more, or one cut by the end of a block, goes
+    // on a digit at a time.
+    for (;;) {
+        while (IsDigit(*p)) magnitude = magnitude * 10u + static_cast<std::uint32_t>(*p++ - '0');
+        if (p != End_) break;
+        const bool more = Refill();
+        p = Next_;
+        if (!more) break;
+    }
+    Next_ = p;
+    target = static_cast<TRegister>(negative ? 0u - magnitude : magnitude);
+    return true;
 }
 
 // Once the stream has ended it stays ended, as the C library's streams do: no
