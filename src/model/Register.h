@@ -38,9 +38,6 @@ inline std::uint64_t EightDigits(std::uint32_t n) {
     return FourDigits[n / 10000] | static_cast<std::uint64_t>(FourDigits[n % 10000]) << 32;
 }
 
-constexpr std::uint32_t PowersOfTen[] = {1,      10,      100,      1000,     10000,
-                                         100000, 1000000, 10000000, 100000000};
-
 }  // namespace RegisterDetail
 
 // Room for the longest decimal form, "-2147483648", and a separator.
@@ -64,14 +61,14 @@ inline char* WriteDecimal(char* out, TRegister value) {
         std::memcpy(out, &digits, 8);
         return out + 8;
     }
-    // The length first, from the highest bit set: where the next value goes is
-    // then known before the digits are.
-    int length = ((32 - std::countl_zero(n | 1)) * 1233) >> 12;
-    length += n >= PowersOfTen[length];
-    length += n == 0;
-    const std::uint64_t digits = EightDigits(n) >> (8 * (8 - length));
-    std::memcpy(out, &digits, 8);
-    return out + length;
+    // The eight digits with their leading zeros, then the zeros shifted out: they
+    // are the low bytes equal to '0' (all but the last, for 0 itself).
+    const std::uint64_t digits = EightDigits(n);
+    const int zeros =
+        std::countr_zero((digits ^ 0x3030303030303030) | std::uint64_t{1} << 56) / 8;
+    const std::uint64_t significant = digits >> (8 * zeros);
+    std::memcpy(out, &significant, 8);
+    return out + (8 - zeros);
 }
 
 inline void AppendDecimal(std::string& text, TRegister value) {
