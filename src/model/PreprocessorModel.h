@@ -122,12 +122,18 @@ inline void TPreprocessorModel::ApplyEndOfDataRule() {
     }
 }
 
+// The oldest difference leaves the line as the new one enters, and the window
+// sum gives it up for the one that was newest. The sum is stored apart from the
+// pending output on purpose: computed before the shift, the two adjacent stores
+// were merged into one vector store, from which the next step's loads of either
+// could not be forwarded, and a batch run took about 14 % longer.
 inline void TPreprocessorModel::Advance() {
     TRegisters& r = Registers_;
     r.PendingOutput = r.WindowSum;
-    r.WindowSum = WrappingAdd(WrappingSub(r.WindowSum, r.DelayLine.back()), r.Difference);
+    const TRegister leaving = r.DelayLine.back();
     std::shift_right(r.DelayLine.begin(), r.DelayLine.end(), 1);
     r.DelayLine.front() = WrappingSub(r.Minuend, r.Subtrahend);
+    r.WindowSum = WrappingAdd(WrappingSub(r.WindowSum, leaving), r.Difference);
     r.Difference = r.DelayLine.front();
 }
 
