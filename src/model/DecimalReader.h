@@ -29,8 +29,10 @@ public:
     }
 
 private:
-    // Room for the numbers of several 64-byte windows of a block.
+    // Room for the numbers of several 64-byte windows of a block; the conversion,
+    // four numbers at a time, may write up to three values past those it converts.
     static constexpr std::size_t QueueCapacity = 256;
+    static constexpr std::size_t ConversionOverrun = 3;
 
     // Converts the plain stretch at Next_ into the queue and returns its first
     // number; where there is none, reads one number by itself.
@@ -48,7 +50,7 @@ private:
     const char* Next_;
     const char* End_;
     bool Ended_ = false;
-    std::array<TRegister, QueueCapacity> Queue_;
+    std::array<TRegister, QueueCapacity + ConversionOverrun> Queue_;
     std::size_t Taken_ = 0;
     std::size_t Queued_ = 0;
 };

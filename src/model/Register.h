@@ -64,8 +64,7 @@ inline char* WriteDecimal(char* out, TRegister value) {
     // The eight digits with their leading zeros, then the zeros shifted out: they
     // are the low bytes equal to '0' (all but the last, for 0 itself).
     const std::uint64_t digits = EightDigits(n);
-    const int zeros =
-        std::countr_zero((digits ^ 0x3030303030303030) | std::uint64_t{1} << 56) / 8;
+    const int zeros = std::countr_zero((digits ^ 0x3030303030303030) | std::uint64_t{1} << 56) / 8;
     const std::uint64_t significant = digits >> (8 * zeros);
     std::memcpy(out, &significant, 8);
     return out + (8 - zeros);
