@@ -16,6 +16,17 @@ std::array<TRegister, TStepSnapshot::Count> TStepSnapshot::Values() const {
     return values;
 }
 
+std::array<TRegister, DelayLineCells> TDelayLine::Values() const {
+    std::array<TRegister, DelayLineCells> values;
+    std::copy(begin(), end(), values.begin());
+    return values;
+}
+
+void TDelayLine::MoveToEnd() {
+    std::copy(begin(), end() - 1, Buffer_.end() - (DelayLineCells - 1));
+    Newest_ = Buffer_.size() - (DelayLineCells - 1);
+}
+
 void TPreprocessorModel::Reset() {
     Registers_ = TRegisters{};
 }

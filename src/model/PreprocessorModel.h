@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <concepts>
 #include <cstddef>
@@ -47,10 +46,40 @@ protected:
     ~IPreprocessorView() = default;
 };
 
+// The delay line's cells, [0] the newest difference and [10] the oldest. A push
+// moves every difference one cell on and drops the oldest. The cells slide down
+// a longer buffer rather than being copied at every push: a push writes below the
+// newest cell, and only at the buffer's start is the line moved back to its end.
+// A copy at every push read what the previous one had just stored at other
+// offsets, which the processor cannot forward to the reads, and stalled.
+class TDelayLine {
+public:
+    TRegister operator[](std::size_t cell) const { return Buffer_[Newest_ + cell]; }
+    TRegister front() const { return Buffer_[Newest_]; }
+    TRegister back() const { return Buffer_[Newest_ + DelayLineCells - 1]; }
+    const TRegister* begin() const { return Buffer_.data() + Newest_; }
+    const TRegister* end() const { return begin() + DelayLineCells; }
+    std::array<TRegister, DelayLineCells> Values() const;
+
+    void Push(TRegister difference) {
+        if (Newest_ == 0) MoveToEnd();
+        Buffer_[--Newest_] = difference;
+    }
+
+    bool operator==(const TDelayLine& other) const { return Values() == other.Values(); }
+
+private:
+    // Keeps all but the oldest cell, at the buffer's end.
+    void MoveToEnd();
+
+    std::array<TRegister, 64> Buffer_{};  // the line moves once in 54 pushes
+    std::size_t Newest_ = Buffer_.size() - DelayLineCells;
+};
+
 struct TRegisters {
     TRegister Minuend = 0;
     TRegister Subtrahend = 0;
-    std::array<TRegister, DelayLineCells> DelayLine{};  // [0] newest difference, [10] oldest
+    TDelayLine DelayLine;
     TRegister Difference = 0;
     TRegister WindowSum = 0;      // the 10 differences before the newest one
     TRegister PendingOutput = 0;  // what the next step emits
@@ -84,7 +113,7 @@ public:
     bool EndOfData() const { return EndOfData_; }
     const std::string& History() const { return History_; }
     TStepSnapshot Snapshot() const {
-        return {Registers_.Minuend, Registers_.Subtrahend, Registers_.DelayLine,
+        return {Registers_.Minuend, Registers_.Subtrahend, Registers_.DelayLine.Values(),
                 Registers_.Difference, Registers_.WindowSum};
     }
 
@@ -124,15 +153,14 @@ inline void TPreprocessorModel::ApplyEndOfDataRule() {
 
 // The oldest difference leaves the line as the new one enters, and the window
 // sum gives it up for the one that was newest. The sum is stored apart from the
-// pending output on purpose: computed before the shift, the two adjacent stores
+// pending output on purpose: computed before the push, the two adjacent stores
 // were merged into one vector store, from which the next step's loads of either
 // could not be forwarded, and a batch run took about 14 % longer.
 inline void TPreprocessorModel::Advance() {
     TRegisters& r = Registers_;
     r.PendingOutput = r.WindowSum;
     const TRegister leaving = r.DelayLine.back();
-    std::shift_right(r.DelayLine.begin(), r.DelayLine.end(), 1);
-    r.DelayLine.front() = WrappingSub(r.Minuend, r.Subtrahend);
+    r.DelayLine.Push(WrappingSub(r.Minuend, r.Subtrahend));
     r.WindowSum = WrappingAdd(WrappingSub(r.WindowSum, leaving), r.Difference);
     r.Difference = r.DelayLine.front();
 }

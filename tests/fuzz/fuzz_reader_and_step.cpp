@@ -104,7 +104,7 @@ void CheckSteps(std::size_t size) {
         Require(
             view.Snapshot.Minuend == after.Minuend && view.Snapshot.Subtrahend == after.Subtrahend,
             "the snapshot shows the new pair");
-        Require(view.Snapshot.DelayLine == before.DelayLine &&
+        Require(view.Snapshot.DelayLine == before.DelayLine.Values() &&
                     view.Snapshot.WindowSum == before.WindowSum &&
                     view.Snapshot.Difference == before.Difference,
                 "the snapshot shows the registers before the advance");
