@@ -7,34 +7,47 @@
 #include <string>
 #include <vector>
 
-// Prints Google Benchmark's usual table and then, for each named pair of
-// benchmarks, how many times faster the first ran than the second, by medians
-// (or by the single run when there are no repetitions).
-class TComparingReporter : public benchmark::ConsoleReporter {
+// Google Benchmark's usual table, and each benchmark's median kept by name (or
+// its single run when there are no repetitions), for the summaries below it.
+class TMedianReporter : public benchmark::ConsoleReporter {
 public:
-    void Compare(std::string label, std::string ours, std::string baseline) {
-        Pairs_.push_back({std::move(label), std::move(ours), std::move(baseline)});
-    }
-
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
+            const std::string name = run.run_name.str();
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median ||
-                (run.run_type == Run::RT_Iteration && !Medians_.count(run.run_name.str()))) {
-                Medians_[run.run_name.str()] = {run.GetAdjustedRealTime(), run.time_unit};
-            }
+            if (median || (run.run_type == Run::RT_Iteration && !Medians_.count(name)))
+                Medians_[name] = run.GetAdjustedRealTime() * 1e3 /
+                                 benchmark::GetTimeUnitMultiplier(run.time_unit);
         }
+    }
+
+protected:
+    // The median of a benchmark in milliseconds, or a negative number if it did not run.
+    double Milliseconds(const std::string& name) const {
+        const auto found = Medians_.find(name);
+        return found == Medians_.end() ? -1 : found->second;
+    }
+
+private:
+    std::map<std::string, double> Medians_;
+};
+
+// Then, for each named pair of benchmarks, how many times faster the first ran
+// than the second, by medians.
+class TComparingReporter : public TMedianReporter {
+public:
+    void Compare(std::string label, std::string ours, std::string baseline) {
+        Pairs_.push_back({std::move(label), std::move(ours), std::move(baseline)});
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\n%-44s %14s %14s %9s\n", "comparison (medians)", "ours", "baseline", "ratio");
         for (const auto& [label, ours, baseline] : Pairs_) {
-            const auto a = Medians_.find(ours), b = Medians_.find(baseline);
-            if (a == Medians_.end() || b == Medians_.end()) continue;
-            const double oursMs = Milliseconds(a->second), baselineMs = Milliseconds(b->second);
+            const double oursMs = Milliseconds(ours), baselineMs = Milliseconds(baseline);
+            if (oursMs < 0 || baselineMs < 0) continue;
             std::printf("%-44s %11.3f ms %11.3f ms %8.1fx\n", label.c_str(), oursMs, baselineMs,
                         baselineMs / oursMs);
         }
@@ -42,18 +55,61 @@ public:
     }
 
 private:
-    struct TMedian {
-        double Time;
-        benchmark::TimeUnit Unit;
-    };
     struct TPair {
         std::string Label, Ours, Baseline;
     };
+    std::vector<TPair> Pairs_;
+};
 
-    static double Milliseconds(const TMedian& m) {
-        return m.Time * 1e3 / benchmark::GetTimeUnitMultiplier(m.Unit);
+// Then a matrix: a row per input, benchmarks named ROW/PROGRAM; the medians of
+// ours, the baselines, the floor and earlier releases, and how ours compares
+// with each (baseline over ours: how many times faster ours is; ours over the
+// floor: how far above it).
+class TMatrixReporter : public TMedianReporter {
+public:
+    TMatrixReporter(std::string ours, std::string baseline, std::string secondBaseline,
+                    std::string floor)
+        : Ours_(std::move(ours)),
+          Baselines_{std::move(baseline), std::move(secondBaseline)},
+          Floor_(std::move(floor)) {}
+
+    // The suffix Google Benchmark gives the names of these runs.
+    static constexpr const char* RunSuffix = "/iterations:1/real_time";
+
+    void AddRow(std::string name, std::string label) {
+        Rows_.push_back({std::move(name), std::move(label)});
+    }
+    void AddRelease(std::string name) { Releases_.push_back(std::move(name)); }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::vector<std::string> columns = {Ours_, Baselines_[0], Baselines_[1], Floor_};
+        columns.insert(columns.end(), Releases_.begin(), Releases_.end());
+        std::printf("\n%-34s", "median ms");
+        for (const auto& column : columns) std::printf(" %10s", column.c_str());
+        std::printf(" |");
+        for (const auto& baseline : Baselines_) std::printf(" %10s", ("x " + baseline).c_str());
+        for (const auto& release : Releases_) std::printf(" %10s", ("x " + release).c_str());
+        std::printf(" %10s\n", ("/ " + Floor_).c_str());
+        for (const auto& [name, label] : Rows_) {
+            const auto ms = [&](const std::string& column) {
+                return Milliseconds(name + "/" + column + RunSuffix);
+            };
+            std::printf("%-34s", label.c_str());
+            for (const auto& column : columns) std::printf(" %10.1f", ms(column));
+            std::printf(" |");
+            const double ours = ms(Ours_);
+            for (const auto& baseline : Baselines_) std::printf(" %10.2f", ms(baseline) / ours);
+            for (const auto& release : Releases_) std::printf(" %10.2f", ms(release) / ours);
+            std::printf(" %10.2f\n", ours / ms(Floor_));
+        }
+        std::fflush(stdout);
     }
 
-    std::vector<TPair> Pairs_;
-    std::map<std::string, TMedian> Medians_;
+private:
+    std::string Ours_;
+    std::vector<std::string> Baselines_;
+    std::string Floor_;
+    std::vector<std::pair<std::string, std::string>> Rows_;
+    std::vector<std::string> Releases_;
 };

@@ -1,130 +1,163 @@
-// Batch throughput: the runner against a plain loop over the C library's
-// formatted I/O doing the same steps, on 2,000,000 pairs of six-digit numbers.
+// Batch throughput on every form of input a user feeds the runner: the runner
+// as a whole process, beside two baselines doing the same steps (the C
+// library's formatted I/O, and a plain std::from_chars loop), the floor (a
+// process that only reads the input and writes as many bytes), and any earlier
+// release's runner named with --release=NAME=PATH. All take turns; every output
+// is compared with the fscanf loop's at the end.
+#include <spawn.h>  // platform corner: the benchmarks time POSIX processes
+#include <sys/wait.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <string>
+#include <vector>
 
 #include "BatchRun.h"
 #include "Comparison.h"
-#include "RandomInput.h"
+#include "InputForms.h"
 
 namespace {
 
 constexpr int Pairs = 2'000'000;
+const std::string Steps = std::to_string(Pairs);
 
-const std::filesystem::path& WorkDirectory() {
-    static const auto directory = MakeRandomInputDirectory("preprocessor-bench-batch", Pairs, 2026);
-    return directory;
+struct TProgram {
+    std::string Name;
+    std::string Path;
+    bool Runner;  // takes the runner's options rather than INPUT OUTPUT STEPS
+};
+
+bool Run(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The same steps written as the obvious loop: fscanf for each number, fprintf
-// for each value. Six-digit inputs keep every sum far from overflow.
-void FormattedIoLoop(const std::filesystem::path& input, const std::filesystem::path& output,
-                     std::uint64_t steps) {
-    std::FILE* in = std::fopen(input.c_str(), "r");
-    std::FILE* out = std::fopen(output.c_str(), "w+");
-    if (!in || !out) std::abort();
-    int minuend = 0, subtrahend = 0, difference = 0, windowSum = 0, pending = 0;
-    int delay[11] = {};
-    bool endOfData = false;
-    for (std::uint64_t step = 0; step < steps; ++step) {
-        if (std::fscanf(in, "%d", &minuend) != 1) {
-        }
-        if (std::fscanf(in, "%d", &subtrahend) != 1) {
-        }
-        if (minuend == -999 || endOfData) minuend = subtrahend = 0, endOfData = true;
-        std::fprintf(out, "%d ", pending);
-        pending = windowSum;
-        windowSum = windowSum - delay[10] + difference;
-        for (int i = 10; i > 0; --i) delay[i] = delay[i - 1];
-        delay[0] = difference = minuend - subtrahend;
-    }
-    std::fclose(in);
-    std::fclose(out);
+std::vector<std::string> Command(const TProgram& program, const std::filesystem::path& folder,
+                                 const std::string& steps) {
+    const std::string input = folder / "input.txt", output = folder / (program.Name + ".txt");
+    if (program.Runner)
+        return {program.Path, "--steps", steps, "--input", input, "--output", output};
+    return {program.Path, input, output, steps};
 }
 
-// Each run, ours and the baseline's, writes a file that does not exist yet, as a
-// first run into a folder does. Emptying the previous iteration's file instead
-// would time the file system settling that file: on an ext4 mounted with online
-// discard, truncating 15 MB written a moment before waits 6 to 12 ms for its
-// write-back and for the device to discard the freed blocks.
-void RemoveUntimed(benchmark::State& state, const std::filesystem::path& file) {
-    state.PauseTiming();
-    std::filesystem::remove(file);
-    state.ResumeTiming();
-}
-
-void BM_BatchRunner(benchmark::State& state) {
-    TBatchOptions options;
-    options.Steps = Pairs;
-    options.Input = WorkDirectory() / "input.txt";
-    options.Output = WorkDirectory() / "runner-output.txt";
+// Each run writes a file that does not exist yet, as a first run into a folder
+// does: emptying the previous run's file would time the file system settling it
+// (docs/performance.md, "What the file system adds").
+void TimeProgram(benchmark::State& state, const TProgram& program,
+                 const std::filesystem::path& folder, const std::string& steps) {
+    const auto command = Command(program, folder, steps);
     for (auto _ : state) {
-        RemoveUntimed(state, options.Output);
-        if (RunBatch(options).ExitCode != 0) state.SkipWithError("the run failed");
+        state.PauseTiming();
+        std::filesystem::remove(folder / (program.Name + ".txt"));
+        state.ResumeTiming();
+        if (!Run(command)) state.SkipWithError(("the run failed: " + program.Path).c_str());
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Pairs));
 }
-
-// The runner also writing a trace or a value change dump: what those bytes cost.
-void BM_BatchRunnerRecording(benchmark::State& state, bool vcd) {
-    TBatchOptions options;
-    options.Steps = Pairs;
-    options.Input = WorkDirectory() / "input.txt";
-    options.Output = WorkDirectory() / "runner-output.txt";
-    const auto record = WorkDirectory() / (vcd ? "run.vcd" : "trace.csv");
-    (vcd ? options.Vcd : options.Trace) = record;
-    for (auto _ : state) {
-        RemoveUntimed(state, record);
-        if (RunBatch(options).ExitCode != 0) state.SkipWithError("the run failed");
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Pairs));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(std::filesystem::file_size(record)));
-}
-
-void BM_FormattedIoLoop(benchmark::State& state) {
-    const auto output = WorkDirectory() / "loop-output.txt";
-    for (auto _ : state) {
-        RemoveUntimed(state, output);
-        FormattedIoLoop(WorkDirectory() / "input.txt", output, Pairs);
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Pairs));
-}
-
-BENCHMARK(BM_BatchRunner)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_FormattedIoLoop)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(BM_BatchRunnerRecording, trace, false)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
-BENCHMARK_CAPTURE(BM_BatchRunnerRecording, vcd, true)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
     return std::equal(std::istreambuf_iterator<char>(x), {}, std::istreambuf_iterator<char>(y), {});
 }
 
+// The runner also writing a trace or a value change dump: what those bytes cost.
+void BM_BatchRunnerRecording(benchmark::State& state, const std::filesystem::path& folder,
+                             bool vcd) {
+    TBatchOptions options;
+    options.Steps = Pairs;
+    options.Input = folder / "input.txt";
+    options.Output = folder / "recording-output.txt";
+    const auto record = folder / (vcd ? "run.vcd" : "trace.csv");
+    (vcd ? options.Vcd : options.Trace) = record;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(record);
+        state.ResumeTiming();
+        if (RunBatch(options).ExitCode != 0) state.SkipWithError("the run failed");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(std::filesystem::file_size(record)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    TComparingReporter reporter;
-    reporter.Compare("batch, 2,000,000 steps: runner vs fscanf loop", "BM_BatchRunner/iterations:3",
-                     "BM_FormattedIoLoop/iterations:1");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto& dir = WorkDirectory();
-    if (std::filesystem::exists(dir / "runner-output.txt") &&
-        std::filesystem::exists(dir / "loop-output.txt")) {
-        const bool same = SameFile(dir / "runner-output.txt", dir / "loop-output.txt");
-        std::printf(
-            "runner output %s the fscanf loop's (%ju bytes)\n",
-            same ? "is identical to" : "DIFFERS from",
-            static_cast<std::uintmax_t>(std::filesystem::file_size(dir / "runner-output.txt")));
-        if (!same) return 1;
+    std::vector<TProgram> programs = {{"runner", PREPROCESSOR_BATCH, true},
+                                      {"fscanf", FSCANF_LOOP, false},
+                                      {"from_chars", FROM_CHARS_LOOP, false}};
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const auto equals = argument.find('=', 10);
+        if (argument.starts_with("--release=") && equals != std::string::npos) {
+            programs.push_back(
+                {argument.substr(10, equals - 10), argument.substr(equals + 1), true});
+        } else {
+            std::fprintf(stderr,
+                         "usage: bench_batch [benchmark options] [--release=NAME=PATH]...\n");
+            return 2;
+        }
     }
+    const TProgram floor{"floor", BATCH_FLOOR, false};
+
+    const auto root = std::filesystem::temp_directory_path() / "preprocessor-bench-batch";
+    std::printf("Writing the inputs, %d pairs each, under %s\n", Pairs, root.c_str());
+    const auto folders = WriteInputForms(root, Pairs);
+    TMatrixReporter reporter("runner", "fscanf", "from_chars", "floor");
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        const auto& folder = folders[i];
+        const char* form = InputForms()[i].Name;
+        reporter.AddRow(form, InputForms()[i].Description);
+        // The fscanf loop's output is the reference, and its size what the floor writes.
+        if (!Run(Command(programs[1], folder, Steps))) return 1;
+        std::filesystem::rename(folder / "fscanf.txt", folder / "reference.txt");
+        const std::string bytes =
+            std::to_string(std::filesystem::file_size(folder / "reference.txt"));
+        for (const TProgram& program : programs) {
+            benchmark::RegisterBenchmark(
+                (std::string(form) + "/" + program.Name).c_str(),
+                [=](benchmark::State& state) { TimeProgram(state, program, folder, Steps); })
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(1)
+                ->UseRealTime();
+        }
+        benchmark::RegisterBenchmark(
+            (std::string(form) + "/floor").c_str(),
+            [=](benchmark::State& state) { TimeProgram(state, floor, folder, bytes); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->UseRealTime();
+    }
+    for (std::size_t p = 3; p < programs.size(); ++p) reporter.AddRelease(programs[p].Name);
+    for (const bool vcd : {false, true}) {
+        benchmark::RegisterBenchmark(
+            vcd ? "recording/vcd" : "recording/trace",
+            [&, vcd](benchmark::State& state) { BM_BatchRunnerRecording(state, folders[0], vcd); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    bool allSame = true;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        for (const TProgram& program : programs) {
+            const auto output = folders[i] / (program.Name + ".txt");
+            if (program.Name == "fscanf" || !std::filesystem::exists(output)) continue;
+            if (!SameFile(output, folders[i] / "reference.txt")) {
+                std::printf("%s: the output of %s DIFFERS from the fscanf loop's\n",
+                            InputForms()[i].Name, program.Name.c_str());
+                allSame = false;
+            }
+        }
+    }
+    if (allSame) std::printf("Every output is identical to the fscanf loop's.\n");
     benchmark::Shutdown();
-    return 0;
+    return allSame ? 0 : 1;
 }

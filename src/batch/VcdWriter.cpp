@@ -42,8 +42,11 @@ TVcdWriter::TVcdWriter(TOutputStream& out) : Out_(out) {
         "$scope module preprocessor $end\n";
     // "integer": the language's signed 32-bit type.
     for (std::size_t i = 0; i < RegisterCount; ++i) {
-        Pending_ += std::string("$var integer 32 ") + Identifier(i) + ' ' +
-                    RecordedRegisterNames[i] + " $end\n";
+        Pending_ += "$var integer 32 ";
+        Pending_ += Identifier(i);
+        Pending_ += ' ';
+        Pending_ += RecordedRegisterNames[i];
+        Pending_ += " $end\n";
     }
     Pending_ += std::string("$var wire 1 ") + EndOfDataIdentifier + " EndOfData $end\n";
     Pending_ += "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n";
