@@ -16,8 +16,9 @@
 namespace {
 
 constexpr std::size_t BlockSize = 64 * 1024;
-// The window the plain stretches are found in, as bits of one 64-bit mask.
+// The window the numbers are found in, as bits of one 64-bit mask.
 constexpr std::size_t WindowSize = 64;
+constexpr std::uint64_t LastByteOfWindow = std::uint64_t{1} << (WindowSize - 1);
 
 // Space, \t, \n, \v, \f and \r: the C locale's white space.
 constexpr bool IsSpace(char c) {
@@ -60,10 +61,13 @@ std::uint32_t ValueOfAligned(std::uint64_t digits) {
     return static_cast<std::uint32_t>(digits);
 }
 
-// Which of the 64 bytes at p are digits and which are blanks, bit i for byte i.
+// Which of the 64 bytes at p are digits, blanks, minus and plus signs, bit i
+// for byte i.
 struct TWindowMasks {
     std::uint64_t Digits = 0;
     std::uint64_t Blanks = 0;
+    std::uint64_t Minus = 0;
+    std::uint64_t Plus = 0;
 };
 
 #ifdef PREPROCESSOR_SSE2
@@ -73,23 +77,29 @@ __m128i InRange(__m128i bytes, char low, char span) {
     return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(span)), offset);
 }
 
+std::uint64_t Bits(__m128i bytes, std::size_t at) {
+    return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bytes))} << at;
+}
+
 TWindowMasks Classify(const char* p) {
     TWindowMasks masks;
     for (std::size_t i = 0; i < WindowSize; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i blanks = _mm_or_si128(InRange(bytes, '\t', '\r' - '\t'),
-                                            _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')));
-        masks.Digits |=
-            std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(InRange(bytes, '0', 9)))}
-            << i;
-        masks.Blanks |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(blanks))} << i;
+        masks.Digits |= Bits(InRange(bytes, '0', 9), i);
+        masks.Blanks |= Bits(_mm_or_si128(InRange(bytes, '\t', '\r' - '\t'),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))),
+                             i);
+        masks.Minus |= Bits(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('-')), i);
+        masks.Plus |= Bits(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('+')), i);
     }
     return masks;
 }
 
 // The values of count aligned words, four at a time, combined as ValueOfAligned
-// does, in 16- and 32-bit lanes; up to three values past count are written too.
-void ConvertAligned(const std::uint64_t* words, std::size_t count, TRegister* values) {
+// does in 16- and 32-bit lanes, each negated where its mask is all ones; up to
+// three values past count are written too.
+void ConvertAligned(const std::uint64_t* words, const std::uint32_t* negative, std::size_t count,
+                    TRegister* values) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i tensAndOnes = _mm_set1_epi32(0x0001'000A);
     const __m128i hundredsAndOnes = _mm_set1_epi32(0x0001'0064);
@@ -104,23 +114,28 @@ void ConvertAligned(const std::uint64_t* words, std::size_t count, TRegister* va
         const __m128i fours =
             _mm_packs_epi32(_mm_madd_epi16(pairsOfDigits(first), hundredsAndOnes),
                             _mm_madd_epi16(pairsOfDigits(second), hundredsAndOnes));
+        const __m128i magnitudes = _mm_madd_epi16(fours, tenThousandsAndOnes);
+        const __m128i signs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(negative + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(values + i),
-                         _mm_madd_epi16(fours, tenThousandsAndOnes));
+                         _mm_sub_epi32(_mm_xor_si128(magnitudes, signs), signs));
     }
 }
 #else
-void ConvertAligned(const std::uint64_t* words, std::size_t count, TRegister* values) {
-    for (std::size_t i = 0; i < count; ++i)
-        values[i] = static_cast<TRegister>(ValueOfAligned(words[i]));
-}
-
 TWindowMasks Classify(const char* p) {
     TWindowMasks masks;
     for (std::size_t i = 0; i < WindowSize; ++i) {
         masks.Digits |= std::uint64_t{IsDigit(p[i])} << i;
         masks.Blanks |= std::uint64_t{IsSpace(p[i])} << i;
+        masks.Minus |= std::uint64_t{p[i] == '-'} << i;
+        masks.Plus |= std::uint64_t{p[i] == '+'} << i;
     }
     return masks;
+}
+
+void ConvertAligned(const std::uint64_t* words, const std::uint32_t* negative, std::size_t count,
+                    TRegister* values) {
+    for (std::size_t i = 0; i < count; ++i)
+        values[i] = static_cast<TRegister>((ValueOfAligned(words[i]) ^ negative[i]) - negative[i]);
 }
 #endif
 
@@ -135,62 +150,89 @@ TDecimalReader::TDecimalReader(std::FILE* stream)
     Next_ = End_ = Buffer_.get();
 }
 
-bool TDecimalReader::ReadAhead(TRegister& target) {
+TDecimalReader::TReadResult TDecimalReader::ReadAhead() {
     Taken_ = 0;
-    Queued_ = Next_ == End_ ? 0 : QueuePlainStretch();
-    if (Queued_ == 0) return ReadOne(target);
-    target = Queue_[Taken_++];
-    return true;
+    Queued_ = Next_ == End_ ? 0 : QueueNumbers();
+    if (Queued_ > 0) return {true, Queue_[Taken_++]};
+    TReadResult result{false, 0};
+    result.Read = ReadOne(result.Value);
+    return result;
 }
 
-// Converts, window by window, the numbers at Next_ that are read the same
-// whether or not anything else is looked at: unsigned, of at most eight digits,
-// with only blanks before them, and ended by a byte of this block. It stops
-// before the first number that is not, and leaves it to ReadOne. Next_ never
-// follows a digit, so a digit at a window's first byte begins a number.
-std::size_t TDecimalReader::QueuePlainStretch() {
+// Finds the numbers at Next_, window by window, and converts them together. A
+// number is an optional sign directly before a run of up to ten digits, with
+// only blanks before it, ended by a byte of this block. One cut by a window's
+// end begins the next window. The numbers stop before the first byte that is
+// none of these (a sign not followed by a digit too), before a longer number,
+// and before one that the block's end cuts: ReadOne takes it from there.
+// Next_ never follows a digit, so a digit at a window's first byte begins a number.
+std::size_t TDecimalReader::QueueNumbers() {
     const char* p = Next_;
-    std::size_t queued = 0;
-    // A window's numbers, found before they are converted together; the words
-    // past them are read by the conversion too, so they must hold some value.
-    std::array<std::uint64_t, WindowSize / 2 + ConversionOverrun> words{};
-    // A window holds at most WindowSize / 2 numbers.
-    while (queued + WindowSize / 2 <= QueueCapacity) {
+    std::size_t found = 0, longFound = 0;
+    while (found + WindowSize / 2 <= QueueCapacity) {
+        const auto [digits, blanks, minus, plus] = Classify(p);
+        const std::uint64_t signs = minus | plus;
+        // A sign at the window's last byte is decided in the next window.
+        const std::uint64_t stops =
+            ~(digits | blanks | (signs & (digits >> 1))) & ~(signs & LastByteOfWindow);
+        const std::uint64_t firstStop = stops & (0 - stops);  // 0 if none
+        const std::uint64_t beforeStop = firstStop - 1;       // all bits if none
+        // The NUL after the block is one of the stops, so nothing past it is taken;
+        // but a number must also end before it, or it may go on in the next block.
         const auto inBlockBytes = static_cast<std::size_t>(End_ - p);
         const std::uint64_t inBlock =
             inBlockBytes >= WindowSize ? ~std::uint64_t{0} : (std::uint64_t{1} << inBlockBytes) - 1;
-        const auto [digits, blanks] = Classify(p);
-        // The NUL after the block is one of the stops, so nothing past it is taken;
-        // but a number must also end before it, or it may go on in the next block.
-        const std::uint64_t stops = ~(digits | blanks);
-        const std::uint64_t beforeFirstStop = (stops & (0 - stops)) - 1;  // all if none
-        std::uint64_t starts = digits & ~(digits << 1) & beforeFirstStop;
-        std::uint64_t ends = ~digits & (digits << 1) & inBlock;
-        std::size_t found = 0;
-        std::size_t taken = 0;  // bytes up to the end of the last number found
-        for (; starts != 0 && ends != 0; starts &= starts - 1, ends &= ends - 1) {
+        std::uint64_t starts = digits & ~(digits << 1) & beforeStop;
+        std::uint64_t ends = ~digits & (digits << 1) & (beforeStop | firstStop) & inBlock;
+        // Bit i: the byte before byte i is a minus sign, or any sign.
+        const std::uint64_t minusBefore = minus << 1, signBefore = signs << 1;
+        for (; ends != 0; starts &= starts - 1, ends &= ends - 1) {
             const auto start = static_cast<unsigned>(std::countr_zero(starts));
             const auto end = static_cast<unsigned>(std::countr_zero(ends));
-            if (end - start > 8) break;
-            words[found++] = AlignedDigits(p + start, end - start);
-            taken = end;
+            const std::uint32_t negative =
+                0u - static_cast<std::uint32_t>(minusBefore >> start & 1);
+            const unsigned length = end - start;
+            if (length <= 8) {
+                Digits_[found] = AlignedDigits(p + start, length);
+            } else if (length <= 10) {
+                Digits_[found] = AlignedDigits(p + end - 8, 8);
+                std::uint32_t leading = static_cast<std::uint32_t>(p[start] - '0');
+                if (length == 10)
+                    leading = leading * 10 + static_cast<std::uint32_t>(p[start + 1] - '0');
+                LongNumbers_[longFound++] = {found,
+                                             ((leading * 100'000'000u) ^ negative) - negative};
+            } else {
+                Next_ = p + start - (signBefore >> start & 1);
+                return ConvertQueued(found, longFound);
+            }
+            Negative_[found++] = negative;
         }
-        ConvertAligned(words.data(), found, Queue_.data() + queued);
-        queued += found;
-        if (starts != 0 && ends == 0 && stops == 0) {
-            // A number runs past the window: the next window begins with it.
-            const auto start = static_cast<std::size_t>(std::countr_zero(starts));
-            if (start == 0) break;
-            p += start;
-        } else if (starts == 0 && stops == 0) {
-            p += WindowSize;
-        } else {
-            p += taken;
+        if (starts != 0) {
+            // A number that runs past the window (with its sign) begins the next
+            // one, unless the block's end cut it or it is longer than a window.
+            const auto start = static_cast<unsigned>(std::countr_zero(starts));
+            const char* begin = p + start - (signBefore >> start & 1);
+            const bool readByItself = firstStop != 0 || begin == p;
+            p = begin;
+            if (readByItself) break;
+        } else if (firstStop != 0) {
+            p += std::countr_zero(firstStop);
             break;
+        } else {
+            p += signs & LastByteOfWindow ? WindowSize - 1 : WindowSize;
         }
     }
     Next_ = p;
-    return queued;
+    return ConvertQueued(found, longFound);
+}
+
+std::size_t TDecimalReader::ConvertQueued(std::size_t count, std::size_t longCount) {
+    ConvertAligned(Digits_.data(), Negative_.data(), count, Queue_.data());
+    for (std::size_t i = 0; i < longCount; ++i) {
+        TRegister& value = Queue_[LongNumbers_[i].Index];
+        value = WrappingAdd(value, static_cast<TRegister>(LongNumbers_[i].LeadingPart));
+    }
+    return count;
 }
 
 bool TDecimalReader::ReadOne(TRegister& target) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -15,29 +16,44 @@
 //
 // It reads the stream in large blocks through a buffer of its own, so memory
 // stays the same whatever the input, and the stream must not be read otherwise.
-// Plain stretches of a block (blanks and unsigned numbers of up to eight digits)
-// are converted many numbers at a time, ahead of the reads that return them;
-// everything else is read a number at a time.
+// The numbers of a block (blanks, signs and up to ten digits) are found a window
+// of 64 bytes at a time and converted together, ahead of the reads that return
+// them; what is left (other bytes, longer numbers, a number cut by the block's
+// end, the end of the stream) is read a number at a time.
 class TDecimalReader {
 public:
     explicit TDecimalReader(std::FILE* stream);
 
     bool Read(TRegister& target) {
-        if (Taken_ == Queued_) return ReadAhead(target);
+        if (Taken_ == Queued_) {
+            // The target's address is not passed on: a register of the caller
+            // can stay in a register of the processor.
+            const TReadResult read = ReadAhead();
+            if (read.Read) target = read.Value;
+            return read.Read;
+        }
         target = Queue_[Taken_++];
         return true;
     }
 
 private:
-    // Room for the numbers of several 64-byte windows of a block; the conversion,
-    // four numbers at a time, may write up to three values past those it converts.
-    static constexpr std::size_t QueueCapacity = 256;
+    // Room for the numbers of many windows: a window holds at most 32 numbers.
+    // The conversion, four numbers at a time, may write up to three values past
+    // those it converts.
+    static constexpr std::size_t QueueCapacity = 512;
     static constexpr std::size_t ConversionOverrun = 3;
 
-    // Converts the plain stretch at Next_ into the queue and returns its first
-    // number; where there is none, reads one number by itself.
-    bool ReadAhead(TRegister& target);
-    std::size_t QueuePlainStretch();
+    struct TReadResult {
+        bool Read;
+        TRegister Value;
+    };
+
+    // Queues the numbers ahead and returns the first; where none can be queued,
+    // reads one number by itself.
+    TReadResult ReadAhead();
+    std::size_t QueueNumbers();
+    // Converts the queued numbers' digits into the queue; returns their count.
+    std::size_t ConvertQueued(std::size_t count, std::size_t longCount);
     bool ReadOne(TRegister& target);
 
     // Reads the next block; false at the end of the stream. Either way the
@@ -50,7 +66,19 @@ private:
     const char* Next_;
     const char* End_;
     bool Ended_ = false;
-    std::array<TRegister, QueueCapacity + ConversionOverrun> Queue_;
+    std::array<TRegister, QueueCapacity + ConversionOverrun> Queue_{};
     std::size_t Taken_ = 0;
     std::size_t Queued_ = 0;
+
+    // The queued numbers before their conversion: the last eight digits of each
+    // (as AlignedDigits gives them), its sign as a mask of all ones or none, and
+    // for the few of nine or ten digits what their leading digits add. Members,
+    // so that no read sets them up.
+    struct TLongNumber {
+        std::size_t Index;
+        std::uint32_t LeadingPart;  // signed as the number, modulo 2^32
+    };
+    std::array<std::uint64_t, QueueCapacity + ConversionOverrun> Digits_{};
+    std::array<std::uint32_t, QueueCapacity + ConversionOverrun> Negative_{};
+    std::array<TLongNumber, QueueCapacity> LongNumbers_{};
 };
