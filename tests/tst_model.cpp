@@ -27,7 +27,7 @@ public:
     void ShowSnapshot(const TStepSnapshot& snapshot) override {
         EXPECT_FALSE(SnapshotPending) << "ShowSnapshot twice without ShowHistory";
         Snapshots.push_back(snapshot);
-        SnapshotPending = HistoryExpected;
+        SnapshotPending = true;
     }
     void ShowHistory(const std::string& history) override {
         EXPECT_TRUE(SnapshotPending) << "ShowHistory before ShowSnapshot";
@@ -37,7 +37,6 @@ public:
 
     std::vector<TStepSnapshot> Snapshots;
     std::string History;
-    bool HistoryExpected = true;
     bool SnapshotPending = false;
 };
 
@@ -188,12 +187,18 @@ TEST_F(ModelTest, WindowSumIsTheTenOlderCellsOnRandomInput) {
     }
 }
 
+// A view that shows no history: the model keeps none.
+struct TSnapshotsOnly {
+    void ShowSnapshot(const TStepSnapshot& snapshot) { Snapshots.push_back(snapshot); }
+    std::vector<TStepSnapshot> Snapshots;
+};
+
 TEST_F(ModelTest, WithoutHistoryTheViewGetsOnlySnapshots) {
     Start(WorkedExampleInput);
-    Model.SetHistoryKept(false);
-    View.HistoryExpected = false;
-    for (int i = 0; i < 16; ++i) Model.Step(Files, View);
-    EXPECT_EQ(View.Snapshots.size(), 16u);
+    TSnapshotsOnly view;
+    for (int i = 0; i < 16; ++i) Model.Step(Files, view);
+    EXPECT_EQ(view.Snapshots.size(), 16u);
+    EXPECT_EQ(view.Snapshots.back().WindowSum, 0);
     EXPECT_EQ(Model.History(), " ");
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
 }

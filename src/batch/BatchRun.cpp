@@ -16,7 +16,6 @@ namespace {
 // the writing alone.
 struct TNoRecord {
     void ShowSnapshot(const TStepSnapshot&) {}
-    void ShowHistory(const std::string&) {}
     void Record(std::uint64_t, TRegister, bool) {}
     void Finish(std::uint64_t) {}
 };
@@ -34,7 +33,6 @@ public:
     }
 
     void ShowSnapshot(const TStepSnapshot& snapshot) { Snapshot_ = snapshot; }
-    void ShowHistory(const std::string&) {}
 
     void Record(std::uint64_t step, TRegister written, bool endOfData) {
         if (Trace_.IsOpen()) WriteRow(step, written);
@@ -68,8 +66,7 @@ private:
 // write ends the run.
 template <class TRecord>
 void RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
-    TPreprocessorModel model;
-    model.SetHistoryKept(false);  // no window to show it: memory stays flat however long the run
+    TPreprocessorModel model;  // the views show no history, so none is kept
     std::uint64_t step = 1;
     for (; step <= steps; ++step) {
         const TRegister written = model.Registers().PendingOutput;

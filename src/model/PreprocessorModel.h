@@ -26,11 +26,18 @@ struct TStepSnapshot {
     bool operator==(const TStepSnapshot&) const = default;
 };
 
-// What the model publishes to, once each per step and in this order.
+// What the model publishes to, once each per step and in this order: the
+// snapshot, and the history to a view that shows it.
 template <class TView>
-concept PreprocessorView = requires(TView view, const TStepSnapshot& snapshot,
-                                    const std::string& history) {
+concept PreprocessorView = requires(TView view, const TStepSnapshot& snapshot) {
     view.ShowSnapshot(snapshot);
+};
+
+// A view that shows the history too. The model collects the history only for
+// such views: without one (the batch runner) memory stays flat however long the
+// run, and the step touches no text.
+template <class TView>
+concept HistoryView = PreprocessorView<TView> && requires(TView view, const std::string& history) {
     view.ShowHistory(history);
 };
 
@@ -98,16 +105,13 @@ public:
     void Reset();
 
     // Reads a pair, applies the end-of-data rule, publishes the registers,
-    // extends and publishes the history, writes the pending value, and advances.
+    // extends and publishes the history (for a view that shows it), writes the
+    // pending value, and advances.
     // The one step rule for every view: defined here, so with a view whose
     // operations do nothing, a step compiles to the reading, the arithmetic and
     // the writing alone.
     template <PreprocessorView TView>
     void Step(TDataFiles& files, TView& view);
-
-    // The history serves only a view that shows it; a run without one can stop
-    // collecting it, and the view then receives no ShowHistory.
-    void SetHistoryKept(bool kept) { HistoryKept_ = kept; }
 
     const TRegisters& Registers() const { return Registers_; }
     bool EndOfData() const { return EndOfData_; }
@@ -124,7 +128,6 @@ private:
     TRegisters Registers_;
     bool EndOfData_ = false;
     std::string History_ = " ";
-    bool HistoryKept_ = true;
 };
 
 template <PreprocessorView TView>
@@ -132,7 +135,7 @@ void TPreprocessorModel::Step(TDataFiles& files, TView& view) {
     files.ReadPair(Registers_.Minuend, Registers_.Subtrahend);
     ApplyEndOfDataRule();
     view.ShowSnapshot(Snapshot());
-    if (HistoryKept_) {
+    if constexpr (HistoryView<TView>) {
         AppendDecimal(History_, Registers_.PendingOutput);
         History_ += ' ';
         view.ShowHistory(History_);
