@@ -48,6 +48,7 @@ TDataFiles& TDataFiles::operator=(TDataFiles&& other) noexcept {
         FileSize_ = other.FileSize_;
         WholeValuesSize_ = other.WholeValuesSize_;
         FlushPolicy_ = other.FlushPolicy_;
+        Scanning_ = other.Scanning_;
         WriteFailed_ = other.WriteFailed_;
         LastError_ = other.LastError_;
     }
@@ -67,7 +68,7 @@ TDataOpenResult TDataFiles::Open() {
         LastError_ = LastSystemError();
         return drInputFailed;
     }
-    Reader_.emplace(InputFile_.get());
+    Reader_ = std::make_unique<TDecimalReader>(InputFile_.get(), Scanning_);
     OutputFile_.reset(OpenFile(OutputPath_, "w+"));
     if (!OutputFile_) {
         LastError_ = LastSystemError();

@@ -64,6 +64,9 @@ public:
 
     void SetFlushPolicy(TFlushPolicy policy) { FlushPolicy_ = policy; }
 
+    // Where the input is scanned ahead of the reads; set before Open.
+    void SetScanning(TDecimalReader::TScanning scanning) { Scanning_ = scanning; }
+
     // A write or flush of the output file has failed at least once. What it did not
     // take is written by later writes once it can be, or by Close.
     bool WriteFailed() const { return WriteFailed_; }
@@ -94,13 +97,14 @@ private:
     std::filesystem::path OutputPath_;
     TFile InputFile_;
     TFile OutputFile_;
-    std::optional<TDecimalReader> Reader_;
+    std::unique_ptr<TDecimalReader> Reader_;
     std::unique_ptr<char[]> Pending_;  // written values not yet handed to the output file
     std::size_t PendingSize_ = 0;
     std::size_t PendingFlushAt_ = 0;      // flush past this, leaving room for one more value
     std::uintmax_t FileSize_ = 0;         // bytes the output file has taken
     std::uintmax_t WholeValuesSize_ = 0;  // ... up to the end of its last whole value
     TFlushPolicy FlushPolicy_ = TFlushPolicy::EveryWrite;
+    TDecimalReader::TScanning Scanning_ = TDecimalReader::TScanning::OnCallersThread;
     bool WriteFailed_ = false;
     std::error_code LastError_;
 };

@@ -2,83 +2,54 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <memory>
 
+#include "NumberScanner.h"
 #include "Register.h"
 
-// Reads signed decimal integers from a C stream as the "%d" conversion does:
-// white space (as isspace in the C locale) is skipped, then an optional sign and
-// a run of digits are taken. A number too long for 32 bits keeps its low 32 bits.
-// A failed read leaves the target as it was, and the character that failed it
-// stays unread, so every later read fails there too; a sign before it is consumed.
-//
-// It reads the stream in large blocks through a buffer of its own, so memory
-// stays the same whatever the input, and the stream must not be read otherwise.
-// The numbers of a block (blanks, signs and up to ten digits) are found a window
-// of 64 bytes at a time and converted together, ahead of the reads that return
-// them; what is left (other bytes, longer numbers, a number cut by the block's
-// end, the end of the stream) is read a number at a time.
+class TScanAhead;
+
+// Reads signed decimal integers from a C stream as the "%d" conversion does
+// (TNumberScanner says how), one read at a time: a failed read leaves the
+// target as it was. The numbers are scanned ahead of the reads in batches,
+// either on the caller's thread, a few hundred at a time, or on a thread of the
+// reader's own, tens of thousands ahead, while the caller works on the numbers
+// before them. The stream must not be read otherwise while the reader exists.
 class TDecimalReader {
 public:
-    explicit TDecimalReader(std::FILE* stream);
+    enum class TScanning { OnCallersThread, OnItsOwnThread };
+
+    explicit TDecimalReader(std::FILE* stream, TScanning scanning = TScanning::OnCallersThread);
+    ~TDecimalReader();
+    TDecimalReader(const TDecimalReader&) = delete;
+    TDecimalReader& operator=(const TDecimalReader&) = delete;
 
     bool Read(TRegister& target) {
-        if (Taken_ == Queued_) {
+        if (Taken_ == Count_) {
             // The target's address is not passed on: a register of the caller
             // can stay in a register of the processor.
-            const TReadResult read = ReadAhead();
+            const TReadResult read = ReadFromNextBatch();
             if (read.Read) target = read.Value;
             return read.Read;
         }
-        target = Queue_[Taken_++];
+        target = Values_[Taken_++];
         return true;
     }
 
 private:
-    // Room for the numbers of many windows: a window holds at most 32 numbers.
-    // The conversion, four numbers at a time, may write up to three values past
-    // those it converts.
-    static constexpr std::size_t QueueCapacity = 512;
-    static constexpr std::size_t ConversionOverrun = 3;
-
     struct TReadResult {
         bool Read;
         TRegister Value;
     };
 
-    // Queues the numbers ahead and returns the first; where none can be queued,
-    // reads one number by itself.
-    TReadResult ReadAhead();
-    std::size_t QueueNumbers();
-    // Converts the queued numbers' digits into the queue; returns their count.
-    std::size_t ConvertQueued(std::size_t count, std::size_t longCount);
-    bool ReadOne(TRegister& target);
+    TReadResult ReadFromNextBatch();
 
-    // Reads the next block; false at the end of the stream. Either way the
-    // buffer ends in a NUL, which is neither blank, sign nor digit, so scans
-    // stop at the end of a block without checking for it on every character.
-    bool Refill();
-
-    std::FILE* Stream_;
-    std::unique_ptr<char[]> Buffer_;
-    const char* Next_;
-    const char* End_;
-    bool Ended_ = false;
-    std::array<TRegister, QueueCapacity + ConversionOverrun> Queue_{};
+    TNumberScanner Scanner_;
+    const TRegister* Values_ = nullptr;  // the batch being read
     std::size_t Taken_ = 0;
-    std::size_t Queued_ = 0;
-
-    // The queued numbers before their conversion: the last eight digits of each
-    // (as AlignedDigits gives them), its sign as a mask of all ones or none, and
-    // for the few of nine or ten digits what their leading digits add. Members,
-    // so that no read sets them up.
-    struct TLongNumber {
-        std::size_t Index;
-        std::uint32_t LeadingPart;  // signed as the number, modulo 2^32
-    };
-    std::array<std::uint64_t, QueueCapacity + ConversionOverrun> Digits_{};
-    std::array<std::uint32_t, QueueCapacity + ConversionOverrun> Negative_{};
-    std::array<TLongNumber, QueueCapacity> LongNumbers_{};
+    std::size_t Count_ = 0;
+    TScanEnd BatchEnd_ = TScanEnd::Full;
+    std::array<TRegister, TNumberScanner::ChunkSize + TNumberScanner::Overrun> Batch_{};
+    std::unique_ptr<TScanAhead> Ahead_;  // scanning on a thread of its own
 };

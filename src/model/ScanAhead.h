@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <semaphore>
+#include <thread>
+
+#include "NumberScanner.h"
+
+// A batch of numbers scanned ahead, and how its scan ended.
+struct TScannedBatch {
+    static constexpr std::size_t Room = 16 * 1024;
+
+    std::array<TRegister, Room + TNumberScanner::Overrun> Values;
+    std::size_t Count = 0;
+    TScanEnd End = TScanEnd::Full;
+};
+
+// Scans on a thread of its own into a ring of batches, which the reader takes
+// in turn and hands back once it has read them; the thread waits while every
+// batch is full, and ends after the batch in which the reads fail for good.
+class TScanAhead {
+public:
+    explicit TScanAhead(TNumberScanner& scanner);
+    // Stops the thread, wherever it is, and waits for it.
+    ~TScanAhead();
+    TScanAhead(const TScanAhead&) = delete;
+    TScanAhead& operator=(const TScanAhead&) = delete;
+
+    // The next batch, once it is scanned.
+    const TScannedBatch& Take();
+    // Hands back the batch taken last, for the thread to scan into again.
+    void GiveBack();
+
+private:
+    static constexpr std::size_t RingSize = 4;
+
+    void ScanBatches();
+
+    TNumberScanner& Scanner_;
+    std::array<TScannedBatch, RingSize> Ring_;
+    std::counting_semaphore<RingSize> Free_{RingSize};
+    std::counting_semaphore<RingSize> Scanned_{0};
+    std::atomic<bool> Stopping_{false};
+    std::size_t Taken_ = 0;  // batches taken so far
+    std::thread Thread_;     // last: it starts once the rest is in place
+};
