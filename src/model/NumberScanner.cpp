@@ -197,7 +197,8 @@ std::size_t TNumberScanner::ConvertWindows(TRegister* out, std::size_t room) {
         // Bit i: the byte before byte i is a minus sign, or any sign.
         const std::uint64_t minusBefore = minus << 1, signBefore = signs << 1;
         for (; ends != 0; starts &= starts - 1, ends &= ends - 1) {
-            const auto start = static_cast<unsigned>(std::countr_zero(starts));
+            // Every end has its start before it, so neither mask is empty here.
+            const auto start = static_cast<unsigned>(std::countr_zero(starts | LastByteOfWindow));
             const auto end = static_cast<unsigned>(std::countr_zero(ends));
             const std::uint32_t negative =
                 0u - static_cast<std::uint32_t>(minusBefore >> start & 1);

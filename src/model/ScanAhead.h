@@ -10,7 +10,7 @@
 
 // A batch of numbers scanned ahead, and how its scan ended.
 struct TScannedBatch {
-    static constexpr std::size_t Room = 16 * 1024;
+    static constexpr std::size_t Room = 64 * 1024;
 
     std::array<TRegister, Room + TNumberScanner::Overrun> Values;
     std::size_t Count = 0;
@@ -34,7 +34,7 @@ public:
     void GiveBack();
 
 private:
-    static constexpr std::size_t RingSize = 4;
+    static constexpr std::size_t RingSize = 3;
 
     void ScanBatches();
 
