@@ -198,11 +198,12 @@ std::string ShellQuoted(const std::string& path) {
     return quoted + "'";
 }
 
-// Runs the runner through the shell, after `setUp` (shell commands), with the
-// output to out.log and err.log; returns its exit code.
-int RunBatchProcess(const std::string& arguments, const std::string& setUp = "") {
-    const std::string command =
-        setUp + "exec " + ShellQuoted(PREPROCESSOR_BATCH) + " " + arguments + " >out.log 2>err.log";
+// Runs the runner through the shell, after `setUp` (shell commands), with its
+// standard output to `out` and standard error to err.log; returns its exit code.
+int RunBatchProcess(const std::string& arguments, const std::string& setUp = "",
+                    const std::string& out = "out.log") {
+    const std::string command = setUp + "exec " + ShellQuoted(PREPROCESSOR_BATCH) + " " +
+                                arguments + " >" + out + " 2>err.log";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -235,11 +236,16 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
     EXPECT_EQ(RunBatchProcess("--version"), 0);
     EXPECT_EQ(ReadTextFile("out.log"), "preprocessor-batch 1.0.0\n");
 
-    WriteTextFile("kept.csv", "precious");
-    std::filesystem::rename("input.txt", "away.txt");
-    EXPECT_EQ(RunBatchProcess("--steps 3 --trace kept.csv"), 1);
-    EXPECT_EQ(ReadTextFile("kept.csv"), "precious") << "no trace is begun for a run that cannot";
-    std::filesystem::rename("away.txt", "input.txt");
+    for (const char* record : {"--trace", "--vcd"}) {
+        WriteTextFile("kept", "precious");
+        std::filesystem::rename("input.txt", "away.txt");
+        EXPECT_EQ(RunBatchProcess(std::string("--steps 3 ") + record + " kept"), 1);
+        EXPECT_EQ(ReadTextFile("kept"), "precious")
+            << record << ": none is begun for a run that cannot";
+        std::filesystem::rename("away.txt", "input.txt");
+        EXPECT_EQ(RunBatchProcess(std::string("--steps 3 ") + record + " -", "", "/dev/full"), 1)
+            << record << " to a standard output that fails";
+    }
     EXPECT_EQ(RunBatchProcess("--steps 3 --trace no-such-dir/t.csv"), 1);
     EXPECT_NE(ReadTextFile("err.log").find("no-such-dir/t.csv"), std::string::npos);
     EXPECT_EQ(RunBatchProcess("--steps 3 --trace /dev/full"), 1);
@@ -256,11 +262,13 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
 }
 
 // Peak resident memory of one run of the batch runner, in KiB.
-long PeakMemoryOfRun(const std::string& steps) {
-    const char* arguments[] = {PREPROCESSOR_BATCH, "--steps", steps.c_str(), nullptr};
+long PeakMemoryOfRun(const std::string& steps, std::vector<const char*> more = {}) {
+    std::vector<const char*> arguments = {PREPROCESSOR_BATCH, "--steps", steps.c_str()};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    arguments.push_back(nullptr);
     pid_t child = 0;
     EXPECT_EQ(posix_spawn(&child, PREPROCESSOR_BATCH, nullptr, nullptr,
-                          const_cast<char* const*>(arguments), environ),
+                          const_cast<char* const*>(arguments.data()), environ),
               0);
     int status = 0;
     rusage usage{};
@@ -319,6 +327,10 @@ TEST(BatchVcdTest, GtkwaveReadsWhatTheTraceSays) {
         options.Steps = steps;
         options.Vcd = "run.vcd";
         ASSERT_EQ(RunBatch(options).ExitCode, 0);
+        const std::string dump = ReadTextFile("run.vcd");
+        const auto lastTime = dump.rfind("\n#") + 1;
+        EXPECT_EQ(dump.substr(lastTime, dump.find('\n', lastTime) - lastTime), "#320")
+            << "the dump lasts as long as the run";
         ASSERT_EQ(std::system("vcd2fst run.vcd run.fst >vcd2fst.log 2>&1 && "
                               "fst2vcd run.fst >back.vcd 2>fst2vcd.log"),
                   0)
@@ -346,16 +358,37 @@ TEST(BatchVcdTest, GtkwaveReadsWhatTheTraceSays) {
 }
 
 // Stopped by a full disk (a file size limit of one block, 512 or 1024 bytes as
-// the shell counts them): exit 1, and output.txt ends after a whole value.
+// the shell counts them): exit 1, and output.txt ends after a whole value, both
+// when the values are written all at once, at the close (a thousand steps), and
+// when they fill the buffer many times (a hundred thousand).
 TEST(BatchProcessTest, AFullDiskLeavesWholeValues) {
     TScratchDirectory scratch;
     WriteTextFile("input.txt", "1000000 1\n");
-    EXPECT_EQ(RunBatchProcess("--steps 100000", "trap '' XFSZ; ulimit -f 1; "), 1);
-    EXPECT_NE(ReadTextFile("err.log").find("Ошибка записи в файл OUTPUT.TXT"), std::string::npos);
-    const std::string written = ReadTextFile("output.txt");
-    EXPECT_GT(written.size(), 400u);
-    EXPECT_LE(written.size(), 1024u);
-    EXPECT_TRUE(written.ends_with(" 9999990 ")) << written.substr(written.size() - 20);
+    for (const char* steps : {"1000", "100000"}) {
+        EXPECT_EQ(RunBatchProcess(std::string("--steps ") + steps, "trap '' XFSZ; ulimit -f 1; "),
+                  1)
+            << steps;
+        EXPECT_NE(ReadTextFile("err.log").find("Ошибка записи в файл OUTPUT.TXT"),
+                  std::string::npos);
+        const std::string written = ReadTextFile("output.txt");
+        EXPECT_GT(written.size(), 400u);
+        EXPECT_LE(written.size(), 1024u);
+        EXPECT_TRUE(written.ends_with(" 9999990 ")) << written.substr(written.size() - 20);
+    }
+}
+
+// The first failed write ends the run: the trace stops about where the output
+// first failed, a buffer's worth of values in, not after every step asked for.
+TEST(BatchProcessTest, AFailedWriteEndsTheRun) {
+    TScratchDirectory scratch;
+    std::string input;
+    for (int i = 0; i < 300'000; ++i) input += "1 2\n";
+    WriteTextFile("input.txt", input);
+    EXPECT_EQ(RunBatchProcess("--steps 300000 --output /dev/full --trace t.csv"), 1);
+    const std::string trace = ReadTextFile("t.csv");
+    const auto rows = std::count(trace.begin(), trace.end(), '\n');
+    EXPECT_GT(rows, 1);
+    EXPECT_LT(rows, 30'000);
 }
 
 TEST(BatchProcessTest, AHundredMegabytesInBoundedMemory) {
@@ -389,6 +422,15 @@ TEST(BatchProcessTest, AHundredMegabytesInBoundedMemory) {
     EXPECT_EQ(end, "-10 -10 ");
     std::filesystem::remove("input.txt");
     std::filesystem::remove("output.txt");
+
+    // A dump streams out as it is made: every register changes at every step here.
+    std::string changing;
+    for (int i = 0; i < 200'000; ++i) changing += std::to_string(i % 997) + " 0\n";
+    WriteTextFile("input.txt", changing);
+    const long shortDump = PeakMemoryOfRun("20", {"--vcd", "run.vcd"});
+    const long longDump = PeakMemoryOfRun("200000", {"--vcd", "run.vcd"});
+    EXPECT_GT(std::filesystem::file_size("run.vcd"), 20'000'000u);
+    EXPECT_LT(longDump - shortDump, 4 * 1024) << "KiB more for 200,000 steps than for 20";
 }
 
 #endif
