@@ -247,11 +247,16 @@ struct TReadCase {
 // block a window of 64 bytes at a time, from the end of the number read last:
 // the first number is read by itself, so the rows that begin with "1" test
 // what follows it as a window finds it.
+std::string AfterOne(std::size_t blanks, std::string_view text) {
+    std::string input(1 + blanks, ' ');
+    input[0] = '1';
+    return input.append(text);
+}
 std::string AtWindowEnd(std::string_view text) {
-    return "1" + std::string(63, ' ') + std::string(text);
+    return AfterOne(63, text);
 }
 std::string AtBlockEnd(std::string_view text) {
-    return "1" + std::string(64 * 1024 - 2, ' ') + std::string(text);
+    return AfterOne(64 * 1024 - 2, text);
 }
 
 std::vector<TReadCase> ReadCases() {
@@ -274,7 +279,7 @@ std::vector<TReadCase> ReadCases() {
         {"NineToElevenDigits",
          "1 123456789 -1234567890 12345678901 9999999999 -4294967295 5",
          {1, 123456789, -1234567890, -539222987, 1410065407, 1, 5}},
-        {"NumberCutByAWindow", "1" + std::string(57, ' ') + "-123456789 5", {1, -123456789, 5}},
+        {"NumberCutByAWindow", AfterOne(57, "-123456789 5"), {1, -123456789, 5}},
         {"MinusAtWindowEnd", AtWindowEnd("-5 7"), {1, -5, 7}},
         {"LoneMinusAtWindowEnd", AtWindowEnd("- 5"), {1, Fails, 5}},
         {"MinusAtBlockEnd", AtBlockEnd("-5 7"), {1, -5, 7}},
