@@ -4,27 +4,44 @@ TScanAhead::TScanAhead(TNumberScanner& scanner)
     : Scanner_(scanner), Thread_([this] { ScanBatches(); }) {}
 
 TScanAhead::~TScanAhead() {
-    Stopping_ = true;
-    Free_.release();  // a thread waiting for a free batch wakes, and ends
+    {
+        std::lock_guard lock(Mutex_);
+        Stopping_ = true;
+    }
+    Changed_.notify_all();
     Thread_.join();
 }
 
 void TScanAhead::ScanBatches() {
-    for (std::size_t scanned = 0;; ++scanned) {
-        Free_.acquire();
-        if (Stopping_) return;
+    for (;;) {
+        std::size_t scanned = 0;
+        {
+            std::unique_lock lock(Mutex_);
+            Changed_.wait(lock, [this] { return Stopping_ || Scanned_ - Returned_ < RingSize; });
+            if (Stopping_) return;
+            scanned = Scanned_;
+        }
         TScannedBatch& batch = Ring_[scanned % RingSize];
         batch.End = Scanner_.Scan(batch.Values.data(), TScannedBatch::Room, batch.Count);
-        Scanned_.release();
+        {
+            std::lock_guard lock(Mutex_);
+            ++Scanned_;
+        }
+        Changed_.notify_all();
         if (batch.End == TScanEnd::FailsForGood) return;
     }
 }
 
 const TScannedBatch& TScanAhead::Take() {
-    Scanned_.acquire();
+    std::unique_lock lock(Mutex_);
+    Changed_.wait(lock, [this] { return Scanned_ > Taken_; });
     return Ring_[Taken_++ % RingSize];
 }
 
 void TScanAhead::GiveBack() {
-    Free_.release();
+    {
+        std::lock_guard lock(Mutex_);
+        ++Returned_;
+    }
+    Changed_.notify_all();
 }

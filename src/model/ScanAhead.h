@@ -1,9 +1,9 @@
 #pragma once
 
 #include <array>
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
-#include <semaphore>
+#include <mutex>
 #include <thread>
 
 #include "NumberScanner.h"
@@ -40,9 +40,11 @@ private:
 
     TNumberScanner& Scanner_;
     std::array<TScannedBatch, RingSize> Ring_;
-    std::counting_semaphore<RingSize> Free_{RingSize};
-    std::counting_semaphore<RingSize> Scanned_{0};
-    std::atomic<bool> Stopping_{false};
-    std::size_t Taken_ = 0;  // batches taken so far
-    std::thread Thread_;     // last: it starts once the rest is in place
+    std::mutex Mutex_;  // guards the counts; a batch belongs to one thread at a time
+    std::condition_variable Changed_;
+    std::size_t Scanned_ = 0;   // batches the thread has scanned
+    std::size_t Taken_ = 0;     // ... the reader has taken
+    std::size_t Returned_ = 0;  // ... the reader has handed back
+    bool Stopping_ = false;
+    std::thread Thread_;  // last: it starts once the rest is in place
 };
