@@ -73,8 +73,11 @@ void TForm1::Timer1Timer(QObject*) {
     DoStep();
 }
 
+// A greyed-out button cannot keep the keyboard focus; it goes to "Следующий
+// шаг", where Return goes on stepping, rather than on to the memo.
 void TForm1::Button2Click(QObject*) {
     Timer1->start();
+    if (Button2->hasFocus()) Button1->setFocus();
     Button2->setEnabled(false);
 }
 

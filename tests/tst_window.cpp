@@ -6,10 +6,12 @@
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
@@ -71,7 +73,67 @@ public:
     int Clicks = 0;
 };
 
+// One of the two text boxes the memo table drives alike: ours, and Qt's own.
+struct TTextBox {
+    QWidget* Keys;                       // takes the keys
+    QWidget* Mouse;                      // takes the mouse
+    std::function<QPoint(int)> PointOf;  // a third into the character at an offset
+    std::function<QMenu*()> ContextMenu;
+};
+
+using TTextBoxAction = std::function<void(const TTextBox&)>;
+
+TTextBoxAction Type(const char* text) {
+    return [=](const TTextBox& box) { QTest::keyClicks(box.Keys, QString::fromUtf8(text)); };
+}
+TTextBoxAction Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    return [=](const TTextBox& box) { QTest::keyClick(box.Keys, key, modifiers); };
+}
+TTextBoxAction Click(int offset, Qt::MouseButton button = Qt::LeftButton,
+                     Qt::KeyboardModifiers modifiers = {}) {
+    return [=](const TTextBox& box) {
+        QTest::mouseClick(box.Mouse, button, modifiers, box.PointOf(offset));
+    };
+}
+TTextBoxAction DoubleClick(int offset) {
+    return [=](const TTextBox& box) {
+        QTest::mouseDClick(box.Mouse, Qt::LeftButton, {}, box.PointOf(offset));
+    };
+}
+TTextBoxAction Drag(int from, int to) {
+    return [=](const TTextBox& box) {
+        QTest::mousePress(box.Mouse, Qt::LeftButton, {}, box.PointOf(from));
+        QMouseEvent move(QEvent::MouseMove, box.PointOf(to),
+                         box.Mouse->mapToGlobal(box.PointOf(to)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(box.Mouse, &move);
+        QTest::mouseRelease(box.Mouse, Qt::LeftButton, {}, box.PointOf(to));
+    };
+}
+TTextBoxAction MenuEntry(const char* name) {
+    return [=](const TTextBox& box) {
+        std::unique_ptr<QMenu> menu(box.ContextMenu());
+        for (QAction* action : menu->actions())
+            if (action->objectName() == QLatin1String(name)) action->trigger();
+    };
+}
+
+// The text, caret and selection a box is left with, both clipboards, and what
+// its context menu would offer then.
+QStringList Outcome(const QString& text, int cursor, int anchor, QMenu* menu) {
+    QStringList outcome = {text, QString("caret %1, anchor %2").arg(cursor).arg(anchor),
+                           "clipboard " + QApplication::clipboard()->text()};
+    if (QApplication::clipboard()->supportsSelection())
+        outcome << "selection " + QApplication::clipboard()->text(QClipboard::Selection);
+    for (QAction* action : menu->actions())
+        outcome << action->objectName() + " " + action->text() +
+                       (action->isEnabled() ? "" : " off");
+    delete menu;
+    return outcome;
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(std::vector<TTextBoxAction>)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -84,6 +146,7 @@ private slots:
     void layout_data();
     void layout();
     void windowAndOrder();
+    void fixedColoursUnderADarkTheme();
     void workedExampleClickByClick();
     void everyValueLabel_data();
     void everyValueLabel();
@@ -101,6 +164,8 @@ private slots:
     void memoShowsItsOldestLineAfterEveryStep();
     void memoBreaksLinesAsTextLayoutDoes();
     void memoReachesAssistiveTechnology();
+    void memoBehavesAsAStandardTextBox_data();
+    void memoBehavesAsAStandardTextBox();
     void memoFrameIsATextBoxFrame();
 
 private:
@@ -236,6 +301,41 @@ void WindowTest::windowAndOrder() {
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->Memo1));
 }
 
+// Whatever palette and style the desktop sets, the form keeps its gray with black
+// text on it, and the memo its white with black text; the buttons follow the theme.
+void WindowTest::fixedColoursUnderADarkTheme() {
+    const QPalette desktop = QApplication::palette();
+    const QString desktopStyle = QApplication::style()->name();
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        dark.setColor(role, QColor(45, 45, 48));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, Qt::white);
+    QApplication::setStyle("Fusion");
+    QApplication::setPalette(dark);
+    CreateWindow();
+    ShowWindow();
+    QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+    const auto colours = [](QWidget* widget) {
+        QSet<QRgb> seen;
+        const QImage image = widget->grab().toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) seen.insert(image.pixel(x, y));
+        return seen;
+    };
+    const QRgb gray = qRgb(128, 128, 128), black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    for (QWidget* onGray : std::initializer_list<QWidget*>{Form1->FR1, Form1->Label2, Form1->GroupBox2}) {
+        const auto seen = colours(onGray);
+        QVERIFY2(seen.contains(gray) && seen.contains(black), qPrintable(onGray->objectName()));
+        QVERIFY2(!seen.contains(white), qPrintable(onGray->objectName()));
+    }
+    const auto memo = colours(Form1->Memo1);
+    QVERIFY(memo.contains(white) && memo.contains(black));
+    QVERIFY(colours(Form1->Button1).contains(QColor(45, 45, 48).rgb()));  // the theme's button
+    QApplication::setPalette(desktop);
+    QApplication::setStyle(desktopStyle);
+}
+
 void WindowTest::workedExampleClickByClick() {
     CreateWindow();
     QString written;
@@ -311,11 +411,14 @@ void WindowTest::returnClicksTheFocusedButton() {
     QVERIFY(!Form1->Button2->isEnabled());
     QTest::keyClick(Form1->Button2, Qt::Key_Return);  // greyed out: nothing happens
     QCOMPARE(Form1->FR1->text(), QString("7"));
+    QCOMPARE(QApplication::focusWidget(), Form1->Button1);  // not the memo
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(Form1->FR1->text(), QString("4"));
 
     Form1->Memo1->setFocus();
     QTest::keyClick(Form1->Memo1, Qt::Key_Return);
-    QCOMPARE(Form1->FR1->text(), QString("7"));
-    QCOMPARE(Form1->Memo1->toPlainText(), QString("\n 0 0 "));
+    QCOMPARE(Form1->FR1->text(), QString("4"));
+    QCOMPARE(Form1->Memo1->toPlainText(), QString("\n 0 0 0 "));
 }
 
 void WindowTest::automaticStepping() {
@@ -642,6 +745,98 @@ void WindowTest::memoFrameIsATextBoxFrame() {
         return Form1->GroupBox3->grab(memo->geometry().adjusted(-2, -2, 2, 2)).toImage();
     };
     QCOMPARE(shown(memo), shown(&standard));
+}
+
+// The same keys and clicks given to the memo and to Qt's own plain text box,
+// holding the same text: the same text, caret, selection, clipboards and menu.
+void WindowTest::memoBehavesAsAStandardTextBox_data() {
+    QTest::addColumn<std::vector<TTextBoxAction>>("actions");
+    const auto row = [](const char* name, std::vector<TTextBoxAction> actions) {
+        QTest::newRow(name) << actions;
+    };
+    const TTextBoxAction undo = Key(Qt::Key_Z, Qt::ControlModifier);
+    const TTextBoxAction redo = Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    const TTextBoxAction end = Key(Qt::Key_End, Qt::ControlModifier);
+    const TTextBoxAction selectLeft = Key(Qt::Key_Left, Qt::ShiftModifier);
+    row("typing is one edit", {end, Type("ab cd"), undo});
+    row("undone, then redone", {end, Type("ab"), undo, redo});
+    row("redone by Ctrl+Y", {end, Type("ab"), undo, Key(Qt::Key_Y, Qt::ControlModifier)});
+    row("backspaces are one edit",
+        {end, Type("ab"), Key(Qt::Key_Backspace), Key(Qt::Key_Backspace), undo, undo});
+    row("typing elsewhere is another", {end, Type("ab"), Key(Qt::Key_Left), Type("x"), undo});
+    row("deletions forward",
+        {Key(Qt::Key_Home, Qt::ControlModifier), Key(Qt::Key_Delete), Key(Qt::Key_Delete), undo});
+    row("deletions apart", {Key(Qt::Key_Home, Qt::ControlModifier), Key(Qt::Key_Delete),
+                            Key(Qt::Key_Right), Key(Qt::Key_Delete), undo});
+    row("typing over a selection", {end, selectLeft, selectLeft, Type("zz"), undo});
+    row("paste, then typing", {end, Key(Qt::Key_V, Qt::ControlModifier), Type("ab"), undo});
+    row("typing, then paste", {end, Type("ab"), Key(Qt::Key_V, Qt::ControlModifier), undo});
+    row("a new line", {end, Type("a"), Key(Qt::Key_Return), Type("c"), undo});
+    row("cut and undone", {end, selectLeft, selectLeft, Key(Qt::Key_X, Qt::ControlModifier), undo});
+    row("a new edit drops the redo", {end, Type("ab"), undo, Type("c"), redo});
+    row("double click on a number", {DoubleClick(4)});
+    row("double click on a sign", {DoubleClick(6)});
+    row("triple click", {DoubleClick(7), Click(7)});
+    row("triple click, second line", {DoubleClick(21), Click(21)});
+    row("drag", {Drag(3, 8)});
+    row("shift click", {Click(2), Click(9, Qt::LeftButton, Qt::ShiftModifier)});
+    row("selection by keys", {end, selectLeft, selectLeft, selectLeft});
+    row("select all and copy",
+        {Key(Qt::Key_A, Qt::ControlModifier), Key(Qt::Key_C, Qt::ControlModifier)});
+    row("menu: select all, copy", {MenuEntry("select-all"), MenuEntry("edit-copy")});
+    row("menu: undo, redo", {end, Type("ab"), MenuEntry("edit-undo"), MenuEntry("edit-redo")});
+    row("menu: cut, paste",
+        {DoubleClick(4), MenuEntry("edit-cut"), Click(0), MenuEntry("edit-paste")});
+    row("menu: delete", {DoubleClick(4), MenuEntry("edit-delete"), undo});
+    row("right click leaves the caret", {Click(2), Click(9, Qt::RightButton)});
+    row("middle click pastes the selection", {DoubleClick(7), Click(2, Qt::MiddleButton)});
+}
+
+void WindowTest::memoBehavesAsAStandardTextBox() {
+    QFETCH(std::vector<TTextBoxAction>, actions);
+    const QString text = QStringLiteral(" 0 0 3 9 12 -34 16 \nsecond line");
+    QWidget host;
+    host.resize(900, 120);
+    MemoBox memo(&host);
+    QPlainTextEdit standard(&host);
+    for (QWidget* box : {static_cast<QWidget*>(&memo), static_cast<QWidget*>(&standard)}) {
+        box->setGeometry(0, 0, 881, 100);
+        QFont font("Liberation Sans");
+        font.setPixelSize(19);
+        box->setFont(font);
+    }
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+
+    const auto run = [&](const TTextBox& box) {
+        QApplication::clipboard()->setText("XY");
+        QApplication::clipboard()->clear(QClipboard::Selection);
+        for (const TTextBoxAction& act : actions) act(box);
+    };
+    memo.setPlainText(text);
+    memo.setFocus();
+    run({&memo, &memo, [&](int offset) { return memo.characterRect(offset).center(); },
+         [&] { return memo.createStandardContextMenu(); }});
+    const QStringList ours = Outcome(memo.toPlainText(), int(memo.cursorPosition()),
+                                     int(memo.anchorPosition()), memo.createStandardContextMenu());
+    standard.setPlainText(text);
+    standard.setFocus();
+    run({&standard, standard.viewport(),
+         [&](int offset) {
+             QTextCursor at(standard.document());
+             at.setPosition(offset);
+             const QRect left = standard.cursorRect(at);
+             at.setPosition(offset + 1);
+             const QRect right = standard.cursorRect(at);
+             const int x =
+                 right.top() == left.top() ? left.x() + (right.x() - left.x()) / 3 : left.x() + 3;
+             return QPoint(x, left.center().y());
+         },
+         [&] { return standard.createStandardContextMenu(); }});
+    const QStringList theirs =
+        Outcome(standard.toPlainText(), standard.textCursor().position(),
+                standard.textCursor().anchor(), standard.createStandardContextMenu());
+    QCOMPARE(ours, theirs);
 }
 
 int main(int argc, char** argv) {

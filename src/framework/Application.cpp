@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "LabelAccessible.h"
+
 TApplication* Application = nullptr;
 
 namespace {
@@ -34,6 +36,7 @@ TApplication::~TApplication() {
 
 void TApplication::Initialize() {
     if (!QApplication::instance()) OwnedToolkit_ = std::make_unique<QApplication>(Argc_, Argv_);
+    TLabelAccessible::InstallFactory();
     QFont::insertSubstitution(FormFontFamily, FormFontSubstitute);
 }
 
@@ -75,8 +78,10 @@ QString IntToStr(std::int32_t value) {
 }
 
 void SetText(QLabel* label, const QString& text) {
+    const QString previous = label->text();
     label->setText(text);
     label->adjustSize();
+    TLabelAccessible::NotifyTextChanged(label, previous);
 }
 
 std::filesystem::path ToPath(const QString& name) {

@@ -2,10 +2,7 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QClipboard>
 #include <QFontMetricsF>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
@@ -31,7 +28,9 @@ MemoBox::MemoBox(QWidget* parent) : QFrame(parent) {
     TMemoBoxAccessible::InstallFactory();
 }
 
+// As QPlainTextEdit's: the edits before it can no longer be undone.
 void MemoBox::setPlainText(const QString& text) {
+    History_.Clear();
     const QString previous = std::exchange(Text_, text);
     ForgetAllLines();
     NotifyTextChanged(0, previous, Text_);
@@ -40,6 +39,7 @@ void MemoBox::setPlainText(const QString& text) {
 }
 
 void MemoBox::extendPlainText(QStringView tail) {
+    History_.Clear();
     const qsizetype end = Text_.size();
     ForgetLinesFrom(end);
     Text_.append(tail);
@@ -47,17 +47,6 @@ void MemoBox::extendPlainText(QStringView tail) {
     // Lines below those on screen are not even laid out.
     MoveCursor(0, false);
     TopLine_ = 0;
-}
-
-void MemoBox::editText(qsizetype from, qsizetype to, const QString& text) {
-    Anchor_ = std::clamp<qsizetype>(from, 0, Text_.size());
-    Cursor_ = std::clamp<qsizetype>(to, Anchor_, Text_.size());
-    ReplaceSelection(text);
-}
-
-void MemoBox::select(qsizetype anchor, qsizetype cursor) {
-    Anchor_ = std::clamp<qsizetype>(anchor, 0, Text_.size());
-    MoveCursor(cursor, true);
 }
 
 QString MemoBox::selectedText() const {
@@ -259,158 +248,6 @@ void MemoBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) UseFont();
 }
 
-// --- Editing ---------------------------------------------------------------------
-
-void MemoBox::MoveCursor(qsizetype position, bool select, bool keepGoalX) {
-    Cursor_ = std::clamp<qsizetype>(position, 0, Text_.size());
-    if (!select) Anchor_ = Cursor_;
-    if (!keepGoalX) GoalX_ = -1;
-    ScrollToCursor();
-    RestartBlink();
-    NotifyCursorMoved();
-    update();
-}
-
-void MemoBox::MoveVertically(int lines, bool select) {
-    const int line = LineOf(Cursor_);
-    if (GoalX_ < 0) GoalX_ = XOf(line, Cursor_);
-    const int target = line + lines;
-    if (target < 0) return MoveCursor(0, select, true);
-    if (KnownLines(target + 1) <= target) return MoveCursor(Text_.size(), select, true);
-    qsizetype position = LineStart(target);
-    const qsizetype end = LineEnd(target);
-    for (qreal x = 0; position < end; ++position) {
-        const qreal advance = Advance(Text_[position]);
-        if (x + advance / 2 > GoalX_) break;
-        x += advance;
-    }
-    MoveCursor(position, select, true);
-}
-
-void MemoBox::ReplaceSelection(const QString& text) {
-    const auto [from, to] = selection();
-    ForgetLinesFrom(from);
-    const QString removed = Text_.mid(from, to - from);
-    Text_.replace(from, to - from, text);
-    ++UserEdits_;
-    NotifyTextChanged(from, removed, text);
-    MoveCursor(from + text.size(), false);
-    emit textEdited();
-}
-
-void MemoBox::DeleteRange(qsizetype from, qsizetype to) {
-    from = std::max<qsizetype>(0, from);
-    to = std::min(to, Text_.size());
-    if (from >= to) return;
-    Cursor_ = from;
-    Anchor_ = to;
-    ReplaceSelection(QString());
-}
-
-bool MemoBox::HandleShortcut(QKeyEvent* event) {
-    const auto is = [event](QKeySequence::StandardKey key) { return event->matches(key); };
-    const int line = LineOf(Cursor_);
-    if (is(QKeySequence::SelectAll)) {
-        Anchor_ = 0;
-        MoveCursor(Text_.size(), true);
-    } else if (is(QKeySequence::Copy) || is(QKeySequence::Cut)) {
-        if (HasSelection()) QApplication::clipboard()->setText(selectedText());
-        if (is(QKeySequence::Cut) && HasSelection()) ReplaceSelection(QString());
-    } else if (is(QKeySequence::Paste)) {
-        ReplaceSelection(QApplication::clipboard()->text());
-    } else if (is(QKeySequence::MoveToNextChar) || is(QKeySequence::SelectNextChar)) {
-        MoveCursor(Cursor_ + 1, is(QKeySequence::SelectNextChar));
-    } else if (is(QKeySequence::MoveToPreviousChar) || is(QKeySequence::SelectPreviousChar)) {
-        MoveCursor(Cursor_ - 1, is(QKeySequence::SelectPreviousChar));
-    } else if (is(QKeySequence::MoveToStartOfLine) || is(QKeySequence::SelectStartOfLine)) {
-        MoveCursor(LineStart(line), is(QKeySequence::SelectStartOfLine));
-    } else if (is(QKeySequence::MoveToEndOfLine) || is(QKeySequence::SelectEndOfLine)) {
-        const qsizetype end = LineEnd(line);
-        const bool wrapped = end < Text_.size() && !IsLineFeed(Text_[end]);
-        MoveCursor(wrapped ? end - 1 : end, is(QKeySequence::SelectEndOfLine));
-    } else if (is(QKeySequence::MoveToNextLine) || is(QKeySequence::SelectNextLine)) {
-        MoveVertically(1, is(QKeySequence::SelectNextLine));
-    } else if (is(QKeySequence::MoveToPreviousLine) || is(QKeySequence::SelectPreviousLine)) {
-        MoveVertically(-1, is(QKeySequence::SelectPreviousLine));
-    } else if (is(QKeySequence::MoveToStartOfDocument) || is(QKeySequence::SelectStartOfDocument)) {
-        MoveCursor(0, is(QKeySequence::SelectStartOfDocument));
-    } else if (is(QKeySequence::MoveToEndOfDocument) || is(QKeySequence::SelectEndOfDocument)) {
-        MoveCursor(Text_.size(), is(QKeySequence::SelectEndOfDocument));
-    } else if (is(QKeySequence::Delete)) {
-        HasSelection() ? ReplaceSelection(QString()) : DeleteRange(Cursor_, Cursor_ + 1);
-    } else if (event->key() == Qt::Key_Backspace) {
-        HasSelection() ? ReplaceSelection(QString()) : DeleteRange(Cursor_ - 1, Cursor_);
-    } else if (is(QKeySequence::InsertParagraphSeparator) ||
-               is(QKeySequence::InsertLineSeparator)) {
-        ReplaceSelection(QStringLiteral("\n"));
-    } else {
-        return false;
-    }
-    return true;
-}
-
-void MemoBox::keyPressEvent(QKeyEvent* event) {
-    if (HandleShortcut(event)) return;
-    const QString text = event->text();
-    const bool printable = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isPrint() || c == u'\t';
-    });
-    if (printable && !(event->modifiers() & Qt::ControlModifier)) {
-        ReplaceSelection(text);
-    } else {
-        QFrame::keyPressEvent(event);
-    }
-}
-
-void MemoBox::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty()) ReplaceSelection(event->commitString());
-    event->accept();
-}
-
-QVariant MemoBox::inputMethodQuery(Qt::InputMethodQuery query) const {
-    switch (query) {
-        case Qt::ImEnabled:
-            return true;
-        case Qt::ImCursorRectangle: {
-            const int line = LineOf(Cursor_);
-            const QRect area = TextArea();
-            const int x = area.left() + static_cast<int>(XOf(line, Cursor_));
-            return QRect(x, area.top() + (line - TopLine_) * LineHeight(), 1, LineHeight());
-        }
-        case Qt::ImCursorPosition:
-            return static_cast<int>(Cursor_);
-        default:
-            return QFrame::inputMethodQuery(query);
-    }
-}
-
-void MemoBox::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QFrame::mousePressEvent(event);
-    MoveCursor(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
-}
-
-void MemoBox::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton)
-        MoveCursor(positionAt(event->position().toPoint()), true);
-}
-
-void MemoBox::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y() / 120;
-    const int wanted = std::max(0, TopLine_ - steps);
-    TopLine_ = std::min(wanted, KnownLines(wanted + 1) - 1);
-    update();
-    event->accept();
-}
-
-void MemoBox::ScrollToCursor() {
-    const int line = LineOf(Cursor_);
-    if (line < TopLine_) {
-        TopLine_ = line;
-    } else if (line >= TopLine_ + VisibleLines()) {
-        TopLine_ = line - VisibleLines() + 1;
-    }
-}
-
 // --- The caret ----------------------------------------------------------------------
 
 void MemoBox::focusInEvent(QFocusEvent* event) {
@@ -433,6 +270,7 @@ void MemoBox::RestartBlink() {
 }
 
 void MemoBox::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == TripleClickTimer_.timerId()) return TripleClickTimer_.stop();
     if (event->timerId() != BlinkTimer_.timerId()) return QFrame::timerEvent(event);
     CaretShown_ = !CaretShown_;
     update();
@@ -455,10 +293,22 @@ void MemoBox::NotifyTextChanged(qsizetype from, const QString& removed, QStringV
     }
 }
 
+// A selection event only when what is selected changes, as a standard text box
+// sends it; a caret that moves with nothing selected is a caret event.
 void MemoBox::NotifyCursorMoved() {
-    if (!QAccessible::isActive()) return;
     const auto [from, to] = selection();
-    QAccessibleTextSelectionEvent selected(this, static_cast<int>(from), static_cast<int>(to));
-    selected.setCursorPosition(static_cast<int>(Cursor_));
-    QAccessible::updateAccessibility(&selected);
+    const auto selected = from != to ? std::pair(from, to) : std::pair<qsizetype, qsizetype>();
+    const bool selectionChanged = selected != NotifiedSelection_;
+    const bool cursorMoved = Cursor_ != NotifiedCursor_;
+    NotifiedSelection_ = selected;
+    NotifiedCursor_ = Cursor_;
+    if (!QAccessible::isActive()) return;
+    if (selectionChanged) {
+        QAccessibleTextSelectionEvent event(this, static_cast<int>(from), static_cast<int>(to));
+        event.setCursorPosition(static_cast<int>(Cursor_));
+        QAccessible::updateAccessibility(&event);
+    } else if (cursorMoved) {
+        QAccessibleTextCursorEvent event(this, static_cast<int>(Cursor_));
+        QAccessible::updateAccessibility(&event);
+    }
 }

@@ -9,6 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "EditHistory.h"
+
+class QMenu;
+
 // An editable multi-line text box with word wrap and no scroll bars, built for a
 // text that keeps growing at its end: lines are broken lazily, only as far down
 // as anything needs, so adding text costs the same however long the text is.
@@ -36,8 +40,12 @@ public:
     // Replaces a range of the text as the user's own edit would.
     void editText(qsizetype from, qsizetype to, const QString& text);
 
+    // The context menu's entries, as QPlainTextEdit's and in Qt's own words.
+    QMenu* createStandardContextMenu();
+
     int firstVisibleLine() const { return TopLine_; }
     qsizetype cursorPosition() const { return Cursor_; }
+    qsizetype anchorPosition() const { return Anchor_; }
     QString selectedText() const;
     // The selection as [start, end); empty when start == end.
     std::pair<qsizetype, qsizetype> selection() const { return std::minmax(Cursor_, Anchor_); }
@@ -56,6 +64,14 @@ public:
     // The font the text is drawn and measured in: the widget's, without kerning.
     const QFont& textFont() const { return TextFont_; }
 
+public slots:
+    void undo();
+    void redo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
+
 signals:
     void textEdited();
 
@@ -68,6 +84,9 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -96,8 +115,12 @@ private:
     bool HasSelection() const { return Cursor_ != Anchor_; }
     void MoveCursor(qsizetype position, bool select, bool keepGoalX = false);
     void MoveVertically(int lines, bool select);
-    void ReplaceSelection(const QString& text);
-    void DeleteRange(qsizetype from, qsizetype to);
+    void ReplaceSelection(const QString& text, TEditHistory::TKind kind);
+    void ApplyChange(const TEditHistory::TChange& change, qsizetype caret);
+    void DeleteRange(qsizetype from, qsizetype to, TEditHistory::TKind kind);
+    std::pair<qsizetype, qsizetype> WordAround(qsizetype position) const;
+    std::pair<qsizetype, qsizetype> ParagraphAround(qsizetype position) const;
+    void SelectionToPrimary();
     bool HandleShortcut(QKeyEvent* event);
     void ScrollToCursor();
     void RestartBlink();
@@ -116,6 +139,11 @@ private:
     qreal GoalX_ = -1;
     int TopLine_ = 0;
     quint64 UserEdits_ = 0;
+    std::pair<qsizetype, qsizetype> NotifiedSelection_;  // as assistive technology was told
+    qsizetype NotifiedCursor_ = 0;
     bool CaretShown_ = false;
     QBasicTimer BlinkTimer_;
+    TEditHistory History_;
+    QBasicTimer TripleClickTimer_;
+    QPoint TripleClickPoint_;
 };

@@ -1,7 +1,5 @@
 #include "MemoBoxAccessible.h"
 
-#include <QTextBoundaryFinder>
-
 #include "MemoBox.h"
 
 namespace {
@@ -94,74 +92,13 @@ void TMemoBoxAccessible::setCursorPosition(int position) {
 
 // --- Reading the text ------------------------------------------------------------
 
-int TMemoBoxAccessible::characterCount() const {
-    return ToInt(Memo()->textLength());
+QString TMemoBoxAccessible::WholeText() const {
+    return Memo()->toPlainText();
 }
 
-QString TMemoBoxAccessible::text(int startOffset, int endOffset) const {
-    if (startOffset > endOffset) return {};
-    return Memo()->toPlainText().mid(startOffset, endOffset - startOffset);
-}
-
-std::pair<int, int> TMemoBoxAccessible::UnitAround(int offset,
-                                                   QAccessible::TextBoundaryType boundary) const {
-    const QString text = Memo()->toPlainText();
-    const int size = ToInt(text.size());
-    offset = std::clamp(offset, 0, size);
-    switch (boundary) {
-        case QAccessible::CharBoundary:
-            return {offset, std::min(offset + 1, size)};
-        case QAccessible::LineBoundary: {
-            const auto [start, end] = Memo()->lineAround(offset);
-            return {ToInt(start), ToInt(end)};
-        }
-        case QAccessible::ParagraphBoundary: {
-            const int start = offset == 0 ? 0 : ToInt(text.lastIndexOf(u'\n', offset - 1)) + 1;
-            const int lineFeed = ToInt(text.indexOf(u'\n', offset));
-            return {start, lineFeed < 0 ? size : lineFeed + 1};
-        }
-        case QAccessible::WordBoundary:
-        case QAccessible::SentenceBoundary: {
-            QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary
-                                           ? QTextBoundaryFinder::Word
-                                           : QTextBoundaryFinder::Sentence,
-                                       text);
-            finder.setPosition(offset);
-            const int start = finder.isAtBoundary() ? offset : ToInt(finder.toPreviousBoundary());
-            finder.setPosition(offset);
-            const int end = ToInt(finder.toNextBoundary());
-            return {std::max(start, 0), end < 0 ? size : end};
-        }
-        case QAccessible::NoBoundary:
-            break;
-    }
-    return {0, size};
-}
-
-QString TMemoBoxAccessible::Range(std::pair<int, int> range, int* startOffset,
-                                  int* endOffset) const {
-    *startOffset = range.first;
-    *endOffset = range.second;
-    return text(range.first, range.second);
-}
-
-QString TMemoBoxAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                         int* startOffset, int* endOffset) const {
-    return Range(UnitAround(offset, boundaryType), startOffset, endOffset);
-}
-
-QString TMemoBoxAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                             int* startOffset, int* endOffset) const {
-    const int start = UnitAround(offset, boundaryType).first;
-    if (start == 0) return Range({0, 0}, startOffset, endOffset);
-    return Range(UnitAround(start - 1, boundaryType), startOffset, endOffset);
-}
-
-QString TMemoBoxAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                            int* startOffset, int* endOffset) const {
-    const int end = UnitAround(offset, boundaryType).second;
-    if (end >= characterCount()) return Range({end, end}, startOffset, endOffset);
-    return Range(UnitAround(end, boundaryType), startOffset, endOffset);
+std::pair<int, int> TMemoBoxAccessible::LineAround(int offset) const {
+    const auto [start, end] = Memo()->lineAround(offset);
+    return {ToInt(start), ToInt(end)};
 }
 
 QRect TMemoBoxAccessible::characterRect(int offset) const {
@@ -180,13 +117,6 @@ int TMemoBoxAccessible::offsetAtPoint(const QPoint& point) const {
 void TMemoBoxAccessible::scrollToSubstring(int startIndex, int endIndex) {
     Memo()->select(endIndex, endIndex);
     Memo()->select(startIndex, startIndex);
-}
-
-// Plain text: no attributes, and the whole text is one run.
-QString TMemoBoxAccessible::attributes(int, int* startOffset, int* endOffset) const {
-    *startOffset = 0;
-    *endOffset = characterCount();
-    return {};
 }
 
 // --- Editing -------------------------------------------------------------------

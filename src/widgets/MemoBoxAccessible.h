@@ -2,12 +2,14 @@
 
 #include <QAccessibleWidget>
 
+#include "AccessibleText.h"
+
 class MemoBox;
 
 // What assistive technology sees of a MemoBox: an editable multi-line text with
 // its caret and selection, as it sees any standard text box.
 class TMemoBoxAccessible : public QAccessibleWidget,
-                           public QAccessibleTextInterface,
+                           public TAccessibleText,
                            public QAccessibleEditableTextInterface {
 public:
     explicit TMemoBoxAccessible(MemoBox* memo);
@@ -18,6 +20,7 @@ public:
     void* interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
     QString text(QAccessible::Text kind) const override;
+    using TAccessibleText::text;
     void setText(QAccessible::Text kind, const QString& text) override;
 
     // QAccessibleTextInterface: one selection at most, offsets in UTF-16 units.
@@ -28,27 +31,19 @@ public:
     void setSelection(int selectionIndex, int startOffset, int endOffset) override;
     int cursorPosition() const override;
     void setCursorPosition(int position) override;
-    QString text(int startOffset, int endOffset) const override;
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                             int* startOffset, int* endOffset) const override;
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                            int* startOffset, int* endOffset) const override;
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset,
-                         int* endOffset) const override;
-    int characterCount() const override;
     QRect characterRect(int offset) const override;
     int offsetAtPoint(const QPoint& point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
-    QString attributes(int offset, int* startOffset, int* endOffset) const override;
 
     // QAccessibleEditableTextInterface: changes count as the user's own edits.
     void deleteText(int startOffset, int endOffset) override;
     void insertText(int offset, const QString& text) override;
     void replaceText(int startOffset, int endOffset, const QString& text) override;
 
+protected:
+    QString WholeText() const override;
+    std::pair<int, int> LineAround(int offset) const override;
+
 private:
     MemoBox* Memo() const;
-    // The [start, end) of the unit of `boundary` that holds `offset`.
-    std::pair<int, int> UnitAround(int offset, QAccessible::TextBoundaryType boundary) const;
-    QString Range(std::pair<int, int> range, int* startOffset, int* endOffset) const;
 };

@@ -1,0 +1,118 @@
+"""Five presses of "Следующий шаг" through AT-SPI's action interface, then what a
+screen reader's review finds: every value label's name and number as the worked
+example's fifth step has them, the change events a screen reader listens for,
+and the memo labelled by "ODB", with no selection events while nothing is selected."""
+import collections
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+# The fifth step of the worked example: what each value label shows.
+EXPECTED = {
+    "Y1, уменьшаемое": "0", "Y1, вычитаемое": "0", "Y2, разность": "7",
+    "Y3, линия задержки, ячейка 1": "7", "Y3, линия задержки, ячейка 2": "0",
+    "Y3, линия задержки, ячейка 3": "6", "Y3, линия задержки, ячейка 4": "3",
+    "Y3, линия задержки, ячейка 5": "0", "Y3, линия задержки, ячейка 6": "0",
+    "Y3, линия задержки, ячейка 7": "0", "Y3, линия задержки, ячейка 8": "0",
+    "Y3, линия задержки, ячейка 9": "0", "Y3, линия задержки, ячейка 10": "0",
+    "Y3, линия задержки, ячейка 11": "0", "Y3, сумма окна": "9",
+}
+# Labels whose number changed at each of the five steps: five insertions each.
+CHANGED_EVERY_STEP = ["Y1, уменьшаемое", "Y1, вычитаемое"]
+
+events = collections.Counter()
+
+
+def on_event(event):
+    try:
+        events[(event.type, event.source.name)] += 1
+    except Exception:  # the source went away
+        pass
+
+
+def pump(seconds):
+    """Delivers the bus's events for a while."""
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        while context.iteration(False):
+            pass
+        time.sleep(0.02)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for _ in range(300):
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name == "preprocessor-sim":
+                return app
+        time.sleep(0.1)
+    sys.exit("FAIL: the program is not on the accessibility bus")
+
+
+def descendants(accessible):
+    yield accessible
+    for i in range(accessible.childCount):
+        yield from descendants(accessible.getChildAtIndex(i))
+
+
+def text_of(accessible):
+    return accessible.queryText().getText(0, -1)
+
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+pyatspi.Registry.registerEventListener(on_event, "object:text-changed",
+                                       "object:text-selection-changed")
+nodes = list(descendants(application()))
+labels = {node.name: node for node in nodes if node.getRoleName() == "label"}
+for name in EXPECTED:
+    check(name in labels, f"no label named {name!r}")
+    if name in labels:
+        check(text_of(labels[name]) == "", f"{name!r} is not empty before the first step")
+
+buttons = [node for node in nodes
+           if node.getRoleName() == "push button" and node.name == "Следующий шаг"]
+check(len(buttons) == 1, "no button named 'Следующий шаг'")
+press = buttons[0].queryAction()
+for _ in range(5):
+    press.doAction(0)  # "Press"
+    pump(0.3)
+pump(1)
+
+print("After five presses of 'Следующий шаг':")
+for name, expected in EXPECTED.items():
+    shown = text_of(labels[name]) if name in labels else None
+    print(f"  {name}: {shown}")
+    check(shown == expected, f"{name!r} reads {shown!r}, expected {expected!r}")
+    inserted = events[("object:text-changed:insert", name)]
+    check(inserted >= 1, f"{name!r} sent no text-changed event")
+for name in CHANGED_EVERY_STEP:
+    inserted = events[("object:text-changed:insert", name)]
+    check(inserted == 5, f"{name!r} sent {inserted} insertions for 5 changes")
+
+memo = [node for node in nodes if node.getRoleName() == "text"]
+check(len(memo) == 1, "no memo")
+if memo:
+    print(f"  memo {memo[0].name!r}: {text_of(memo[0])!r}")
+    check(text_of(memo[0]) == " 0 0 0 3 9 ", "the memo does not hold the history")
+    labelled_by = [relation.getTarget(0).name for relation in memo[0].getRelationSet()
+                   if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+    check("ODB" in labelled_by, f"the memo is labelled by {labelled_by}, not by 'ODB'")
+    selections = events[("object:text-selection-changed", memo[0].name)]
+    check(selections == 0, f"the memo sent {selections} selection events with nothing selected")
+print("events:", dict(sorted(events.items())))
+
+if failures:
+    print("FAIL:\n  " + "\n  ".join(failures))
+    sys.exit(1)
+print("PASS")
