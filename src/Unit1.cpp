@@ -114,16 +114,15 @@ void TForm1::ReportWriteFailureOnce() {
     throw Exception(FromUtf8(WriteFailedMessage));
 }
 
-void EnterWorkingFolder(const QStringList& arguments) {
+void EnterWorkingFolder(const std::optional<QString>& folder) {
     WorkingFolderUnavailable = false;
-    if (arguments.size() < 2) return;
-    const QString& folder = arguments[1];
+    if (!folder) return;
     std::error_code error;
-    std::filesystem::current_path(ToPath(folder), error);
+    std::filesystem::current_path(ToPath(*folder), error);
     if (!error) return;
     WorkingFolderUnavailable = true;
     ShowMessage(QString("Невозможно открыть папку %1 (%2)")
-                    .arg(QDir::toNativeSeparators(folder), SystemReason(error)));
+                    .arg(QDir::toNativeSeparators(*folder), SystemReason(error)));
 }
 
 void InitSimulation() {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "PreprocessorModel.h"
@@ -41,11 +42,11 @@ private:
 
 extern TForm1* Form1;
 
-// Makes the folder named by the first argument, if any, the current one, so the
-// data files are looked up there as if the program had been started in it. If
-// it cannot be entered, says so (the folder and the system's reason), and then
+// Makes the folder, if one is given, the current one, so the data files are
+// looked up there as if the program had been started in it. If it cannot be
+// entered, says so (the folder and the system's reason), and then
 // InitSimulation opens nothing. Called before the window is created.
-void EnterWorkingFolder(const QStringList& arguments);
+void EnterWorkingFolder(const std::optional<QString>& folder);
 
 // Opens the data files and, if both opened, resets the model and blanks the values.
 void InitSimulation();

@@ -3,12 +3,16 @@
 # window manager. The first step comes from the Return key on the focused
 # "Следующий шаг", fifteen more from mouse clicks on it; then the window is
 # closed from the keyboard. output.txt and the exit code must be those of the
-# example.
+# example, and the window's class that of the menu entry, which docks match.
 set -euo pipefail
 source "$(dirname "$0")/../tools/x-session.sh"
 
 x_session_launch "$1" "$2" ${3:+"$3"}
 echo "client area at $CLIENT_X, $CLIENT_Y"
+entry_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")"/../packaging/*.desktop)
+window_class=$(xprop -id "$WINDOW" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
+[ "$window_class" = "$entry_class" ] ||
+    { echo "FAIL: the window's class '$window_class', the menu entry's '$entry_class'"; exit 1; }
 xdotool key --window "$WINDOW" --clearmodifiers Return
 x_session_expect_output "0 "
 x_session_click_next_step 15

@@ -4,12 +4,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
@@ -20,6 +22,7 @@
 #include <random>
 
 #include "Application.h"
+#include "CommandLine.h"
 #include "DataFiles.h"
 #include "TestSupport.h"
 #include "Unit1.h"
@@ -157,6 +160,9 @@ private slots:
     void failedWriteIsShownOnce();
     void folderArgument_data();
     void folderArgument();
+    void commandLine_data();
+    void commandLine();
+    void chosenFolderIsRemembered();
     void fullDiskThenFreedLosesNothing();
     void handlerErrorsAreShownAndTheLoopGoesOn();
     void errorEscapingTheLoopIsShownAndExitCodeIsZero();
@@ -166,6 +172,7 @@ private slots:
     void memoReachesAssistiveTechnology();
     void memoBehavesAsAStandardTextBox_data();
     void memoBehavesAsAStandardTextBox();
+    void memoMenuInTheUsersLanguage();
     void memoFrameIsATextBoxFrame();
 
 private:
@@ -189,7 +196,7 @@ void WindowTest::init() {
     Application_ = std::make_unique<TApplication>(Argc, Argv);
     Application_->Initialize();
     Boxes_ = std::make_unique<TModalBoxes>();
-    EnterWorkingFolder({"tst_window"});
+    EnterWorkingFolder(std::nullopt);
 }
 
 void WindowTest::cleanup() {
@@ -324,7 +331,8 @@ void WindowTest::fixedColoursUnderADarkTheme() {
         return seen;
     };
     const QRgb gray = qRgb(128, 128, 128), black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
-    for (QWidget* onGray : std::initializer_list<QWidget*>{Form1->FR1, Form1->Label2, Form1->GroupBox2}) {
+    for (QWidget* onGray :
+         std::initializer_list<QWidget*>{Form1->FR1, Form1->Label2, Form1->GroupBox2}) {
         const auto seen = colours(onGray);
         QVERIFY2(seen.contains(gray) && seen.contains(black), qPrintable(onGray->objectName()));
         QVERIFY2(!seen.contains(white), qPrintable(onGray->objectName()));
@@ -522,7 +530,7 @@ void WindowTest::folderArgument() {
     std::filesystem::create_directory(ToPath("Данные с пробелом"));
     WriteTextFile(ToPath("Данные с пробелом") / "input.txt", WorkedExampleInput);
     const QString path = QDir::current().absoluteFilePath(folder);
-    EnterWorkingFolder({"preprocessor-sim", path});
+    EnterWorkingFolder(path);
     CreateWindow();
     if (message.isEmpty()) {
         QVERIFY(Boxes_->Shown.empty());
@@ -535,6 +543,77 @@ void WindowTest::folderArgument() {
     QVERIFY(!Form1->Button1->isEnabled() && !Form1->Button2->isEnabled());
     QVERIFY(!std::filesystem::exists("output.txt"));
     QVERIFY(!std::filesystem::exists(ToPath("Данные с пробелом") / "output.txt"));
+}
+
+// The program's command line: a folder, --choose-folder, -- before a folder
+// named like an option; help and version on standard output; anything else the
+// usage on standard error and exit code 2.
+void WindowTest::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("folder");  // "" for none
+    QTest::addColumn<bool>("chooseFolder");
+    QTest::addColumn<int>("exitCode");     // -1: the program runs
+    QTest::addColumn<QString>("printed");  // some of what is printed; "2>": on standard error
+    const auto row = [](const char* name, QStringList arguments, const char* folder, bool choose,
+                        int exitCode, const char* printed) {
+        QTest::newRow(name) << arguments << QString::fromUtf8(folder) << choose << exitCode
+                            << QString::fromUtf8(printed);
+    };
+    row("nothing", {}, "", false, -1, "");
+    row("a folder", {"Данные с пробелом"}, "Данные с пробелом", false, -1, "");
+    row("choose", {"--choose-folder"}, "", true, -1, "");
+    row("choose, but given", {"--choose-folder", "/tmp"}, "/tmp", true, -1, "");
+    row("a folder like an option", {"--", "-x"}, "-x", false, -1, "");
+    row("help", {"--help"}, "", false, 0, "  --choose-folder");
+    row("short help", {"-h"}, "", false, 0, "  -v, --version");
+    row("version", {"--version"}, "", false, 0, "tst_window 1.0.0\n");
+    row("unknown option", {"--colour"}, "", false, 2, "2>Unknown option 'colour'.");
+    row("unknown short option", {"-x"}, "", false, 2, "2>Unknown option 'x'.");
+    row("two folders", {"a", "b"}, "", false, 2, "2>Only one folder can be given.");
+}
+
+void WindowTest::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, folder);
+    QFETCH(bool, chooseFolder);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    QCoreApplication::setApplicationVersion("1.0.0");
+    const TCommandLine parsed = ParseCommandLine(QStringList{"tst_window"} + arguments);
+    QCOMPARE(parsed.ExitCode.value_or(-1), exitCode);
+    QCOMPARE(parsed.Folder.value_or(QString()), folder);
+    QCOMPARE(parsed.ChooseFolder, chooseFolder);
+    QCOMPARE(parsed.ToStandardError, printed.startsWith("2>"));
+    QVERIFY2(parsed.Output.contains(printed.mid(printed.startsWith("2>") ? 2 : 0)),
+             qPrintable(parsed.Output));
+    if (exitCode == 2) QVERIFY(parsed.Output.contains(" [options] [FOLDER]\n"));
+}
+
+// The folder dialog starts where the last folder was chosen; cancelling it
+// chooses nothing and forgets nothing.
+void WindowTest::chosenFolderIsRemembered() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QDir::currentPath());
+    const QString first = QDir::current().absoluteFilePath("first");
+    QDir().mkdir(first);
+    QString shownIn;
+    const auto answer = [&](bool accept) {
+        QTimer::singleShot(50, [&, accept] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            shownIn = dialog->directory().absolutePath();
+            if (!accept) return dialog->reject();
+            dialog->setDirectory(first);  // chosen as a directory dialog's own folder
+            static_cast<QDialog*>(dialog)->accept();
+        });
+    };
+    answer(true);
+    QCOMPARE(ChooseWorkingFolder(), std::optional<QString>(first));
+    answer(false);
+    QCOMPARE(ChooseWorkingFolder(), std::nullopt);
+    QCOMPARE(shownIn, first);
+    answer(false);
+    ChooseWorkingFolder();
+    QCOMPARE(shownIn, first);
 }
 
 void WindowTest::handlerErrorsAreShownAndTheLoopGoesOn() {
@@ -837,6 +916,22 @@ void WindowTest::memoBehavesAsAStandardTextBox() {
         Outcome(standard.toPlainText(), standard.textCursor().position(),
                 standard.textCursor().anchor(), standard.createStandardContextMenu());
     QCOMPARE(ours, theirs);
+}
+
+// A Russian desktop gets the memo's context menu in Russian, through Qt's own
+// translations.
+void WindowTest::memoMenuInTheUsersLanguage() {
+    const QLocale desktop;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Application_ = std::make_unique<TApplication>(Argc, Argv);
+    Application_->Initialize();
+    MemoBox memo;
+    std::unique_ptr<QMenu> menu(memo.createStandardContextMenu());
+    QLocale::setDefault(desktop);
+    QStringList entries;
+    for (QAction* action : menu->actions()) entries << action->text().section('\t', 0, 0);
+    QCOMPARE(entries, QStringList({"&Отменить действие", "&Повторить действие", "", "&Вырезать",
+                                   "&Копировать", "В&ставить", "Удалить", "", "Выделить всё"}));
 }
 
 int main(int argc, char** argv) {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFont>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -37,6 +38,11 @@ TApplication::~TApplication() {
 void TApplication::Initialize() {
     if (!QApplication::instance()) OwnedToolkit_ = std::make_unique<QApplication>(Argc_, Argv_);
     TLabelAccessible::InstallFactory();
+    // Qt's own words (the memo's context menu, the buttons of the message boxes)
+    // in the user's language.
+    if (QtWords_.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&QtWords_);
     QFont::insertSubstitution(FormFontFamily, FormFontSubstitute);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTranslator>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -43,12 +44,16 @@ public:
 
     // The entry point's guard: runs `body` (which initialises, creates the forms
     // and runs the event loop), shows whatever error escapes it, and returns the
-    // process's exit code, which is 0 either way.
+    // process's exit code, ExitCode, which is 0 either way.
     template <class TBody>
     int Execute(TBody&& body) noexcept {
         Dispatch(std::forward<TBody>(body));
-        return 0;
+        return ExitCode;
     }
+
+    // What the process exits with: 0, unless a command line the program cannot
+    // read ends it at once.
+    int ExitCode = 0;
 
     // Runs an event handler. Nothing it throws may unwind into the toolkit, so an
     // error is shown here and the event loop goes on.
@@ -65,6 +70,7 @@ private:
     int& Argc_;
     char** Argv_;
     std::unique_ptr<QApplication> OwnedToolkit_;
+    QTranslator QtWords_;                          // gone before the toolkit it is installed in
     std::vector<std::unique_ptr<QWidget>> Forms_;  // destroyed before the toolkit
     QWidget* MainForm_ = nullptr;
 };
