@@ -82,6 +82,7 @@ struct TTextBox {
     QWidget* Mouse;                      // takes the mouse
     std::function<QPoint(int)> PointOf;  // a third into the character at an offset
     std::function<QMenu*()> ContextMenu;
+    std::function<void(const QString&)> SetPlainText;
 };
 
 using TTextBoxAction = std::function<void(const TTextBox&)>;
@@ -111,6 +112,9 @@ TTextBoxAction Drag(int from, int to) {
         QApplication::sendEvent(box.Mouse, &move);
         QTest::mouseRelease(box.Mouse, Qt::LeftButton, {}, box.PointOf(to));
     };
+}
+TTextBoxAction SetPlainText(const char* text) {
+    return [=](const TTextBox& box) { box.SetPlainText(QString::fromUtf8(text)); };
 }
 TTextBoxAction MenuEntry(const char* name) {
     return [=](const TTextBox& box) {
@@ -671,6 +675,7 @@ void WindowTest::memoIsEditableAndAStepRestoresHistory() {
 
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     QCOMPARE(memo->toPlainText(), QString::fromStdString(PreprocessorModel.History()));
+    QCOMPARE(memo->cursorPosition(), qsizetype{0});
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     QCOMPARE(memo->toPlainText(), QString(" 0 0 0 "));
 }
@@ -730,6 +735,9 @@ void WindowTest::memoShowsItsOldestLineAfterEveryStep() {
 
 // The memo breaks its lines where Qt's own text layout does: at spaces, the
 // space hanging at the line's end; also for text added after it was painted.
+// The memo breaks its lines where Qt's own text layout does: at spaces, the
+// space hanging at the line's end; also for text added after it was painted,
+// and after an edit that shortens a line laid out before.
 void WindowTest::memoBreaksLinesAsTextLayoutDoes() {
     std::mt19937 random(3);
     std::uniform_int_distribution<int> value(-99999, 99999);
@@ -743,26 +751,48 @@ void WindowTest::memoBreaksLinesAsTextLayoutDoes() {
         for (int step = 0; step < 100; ++step) DoStep();
         memo->grab();  // painted, so its first lines are laid out before the next steps
     }
-    const QString text = memo->toPlainText();
-    QTextLayout layout(text, memo->textFont());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    const int width = memo->contentsRect().width() - 4;  // a margin of 2 on each side
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-        line.setLineWidth(width);
-    layout.endLayout();
-    QVERIFY(layout.lineCount() > 20);
-
     QAccessibleTextInterface* lines = QAccessible::queryAccessibleInterface(memo)->textInterface();
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine expected = layout.lineAt(i);
-        int start = -1, end = -1;
-        lines->textAtOffset(expected.textStart(), QAccessible::LineBoundary, &start, &end);
-        QCOMPARE(start, expected.textStart());
-        QCOMPARE(end, expected.textStart() + expected.textLength());
+    const auto linesAsTextLayoutHasThem = [&] {
+        const QString text = memo->toPlainText();
+        QTextLayout layout(text, memo->textFont());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        const int width = memo->contentsRect().width() - 4;  // a margin of 2 on each side
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(width);
+        layout.endLayout();
+        QVERIFY(layout.lineCount() > 20);
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine expected = layout.lineAt(i);
+            int start = -1, end = -1;
+            lines->textAtOffset(expected.textStart(), QAccessible::LineBoundary, &start, &end);
+            QCOMPARE(start, expected.textStart());
+            QCOMPARE(end, expected.textStart() + expected.textLength());
+        }
+    };
+    linesAsTextLayoutHasThem();
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(memo, Qt::Key_Delete);
+    linesAsTextLayoutHasThem();
+
+    // A character outside the basic plane is two UTF-16 units: no line begins
+    // between them. A line feed ends its line without being shown on it.
+    QString faces;
+    for (int i = 0; i < 300; ++i) faces += QString::fromUcs4(U"\U0001F600");
+    memo->setPlainText(faces + "\n12");
+    const int lineFeed = faces.size();
+    int start = -1, end = -1;
+    lines->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+    QVERIFY(end < lineFeed);  // the faces take more than a line
+    for (int offset = 0; offset < lineFeed; ++offset) {
+        lines->textAtOffset(offset, QAccessible::LineBoundary, &start, &end);
+        QVERIFY(!faces.at(start).isLowSurrogate());
     }
+    lines->textAtOffset(lineFeed - 1, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(end, lineFeed);
 }
 
 // Assistive technology reads the memo's text, caret and selection and edits it,
@@ -798,10 +828,19 @@ void WindowTest::memoReachesAssistiveTechnology() {
     QCOMPARE(memo->cursorPosition(), qsizetype{6});
     QCOMPARE(text->textAtOffset(3, QAccessible::WordBoundary, &start, &end), QString("0"));
 
+    QCOMPARE(text->textBeforeOffset(0, QAccessible::WordBoundary, &start, &end), QString());
+    QCOMPARE(std::pair(start, end), std::pair(0, 0));  // nothing before the first unit
+    text->scrollToSubstring(3, 5);
+    QCOMPARE(text->selectionCount(), 0);
+    QCOMPARE(text->offsetAtPoint(memo->mapToGlobal(QPoint(-5, 5))), -1);
+    QCOMPARE(text->offsetAtPoint(memo->mapToGlobal(memo->characterRect(3).center())), 3);
+
     QAccessibleEditableTextInterface* editable = accessible->editableTextInterface();
     QVERIFY(editable);
     editable->replaceText(1, 2, "x");
     QCOMPARE(memo->toPlainText(), QString(" x 0 0 "));
+    accessible->setText(QAccessible::Value, "new");
+    QCOMPARE(memo->toPlainText(), QString("new"));
     DoStep();  // a step discards the user's edit, as it does a typed one
     QCOMPARE(memo->toPlainText(), QString(" 0 0 0 3 "));
 }
@@ -850,7 +889,8 @@ void WindowTest::memoBehavesAsAStandardTextBox_data() {
     row("typing over a selection", {end, selectLeft, selectLeft, Type("zz"), undo});
     row("paste, then typing", {end, Key(Qt::Key_V, Qt::ControlModifier), Type("ab"), undo});
     row("typing, then paste", {end, Type("ab"), Key(Qt::Key_V, Qt::ControlModifier), undo});
-    row("a new line", {end, Type("a"), Key(Qt::Key_Return), Type("c"), undo});
+    row("a new line", {end, Type("a"), Key(Qt::Key_Return), Type("c"), undo, undo});
+    row("text set anew", {end, Type("ab"), SetPlainText(" 1 2 3 "), undo});
     row("cut and undone", {end, selectLeft, selectLeft, Key(Qt::Key_X, Qt::ControlModifier), undo});
     row("a new edit drops the redo", {end, Type("ab"), undo, Type("c"), redo});
     row("double click on a number", {DoubleClick(4)});
@@ -895,7 +935,8 @@ void WindowTest::memoBehavesAsAStandardTextBox() {
     memo.setPlainText(text);
     memo.setFocus();
     run({&memo, &memo, [&](int offset) { return memo.characterRect(offset).center(); },
-         [&] { return memo.createStandardContextMenu(); }});
+         [&] { return memo.createStandardContextMenu(); },
+         [&](const QString& replacement) { memo.setPlainText(replacement); }});
     const QStringList ours = Outcome(memo.toPlainText(), int(memo.cursorPosition()),
                                      int(memo.anchorPosition()), memo.createStandardContextMenu());
     standard.setPlainText(text);
@@ -911,7 +952,8 @@ void WindowTest::memoBehavesAsAStandardTextBox() {
                  right.top() == left.top() ? left.x() + (right.x() - left.x()) / 3 : left.x() + 3;
              return QPoint(x, left.center().y());
          },
-         [&] { return standard.createStandardContextMenu(); }});
+         [&] { return standard.createStandardContextMenu(); },
+         [&](const QString& replacement) { standard.setPlainText(replacement); }});
     const QStringList theirs =
         Outcome(standard.toPlainText(), standard.textCursor().position(),
                 standard.textCursor().anchor(), standard.createStandardContextMenu());
