@@ -24,6 +24,7 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "DataFiles.h"
+#include "FilePaths.h"
 #include "TestSupport.h"
 #include "Unit1.h"
 
@@ -60,21 +61,26 @@ char ArgvText[] = "tst_window";
 char* Argv[] = {ArgvText, nullptr};
 
 // A form whose handlers fail, to watch how failures are reported.
-class TFailingForm : public QWidget {
+class TFailingForm : public TForm {
 public:
-    TFailingForm() : Button(new QPushButton(this)) {
-        BindHandler(Button, &QPushButton::clicked, this, &TFailingForm::ButtonClick);
+    TFailingForm() : Button(new TButton(this)) {
+        Button->OnClick = [this](TObject* sender) { ButtonClick(sender); };
     }
-    void FormCreate(QObject*) { throw Exception("при создании"); }
-    void ButtonClick(QObject*) {
+    void FormCreate(TObject*) { throw Exception("при создании"); }
+    void ButtonClick(TObject*) {
         ++Clicks;
         if (Clicks == 1) throw Exception("первый щелчок");
         throw std::runtime_error("not a framework error");
     }
 
-    QPushButton* Button;
+    TButton* Button;
     int Clicks = 0;
 };
+
+// The decimal form a value label shows.
+QString Shown(TRegister value) {
+    return QString::number(value);
+}
 
 // One of the two text boxes the memo table drives alike: ours, and Qt's own.
 struct TTextBox {
@@ -354,12 +360,12 @@ void WindowTest::workedExampleClickByClick() {
     for (const TWorkedExampleRow& row : WorkedExampleRows) {
         QTest::mouseClick(Form1->Button1, Qt::LeftButton);
         const QStringList shown = ValueTexts();
-        const QStringList expected = {IntToStr(row.Fr1),  IntToStr(row.Fr2),  IntToStr(row.Frt1),
-                                      IntToStr(row.Frt2), IntToStr(row.Frt3), IntToStr(row.Frt4)};
+        const QStringList expected = {Shown(row.Fr1),  Shown(row.Fr2),  Shown(row.Frt1),
+                                      Shown(row.Frt2), Shown(row.Frt3), Shown(row.Frt4)};
         QCOMPARE(shown.mid(0, 6), expected);
-        QCOMPARE(Form1->FRM1->text(), IntToStr(row.Frm1));
-        QCOMPARE(Form1->FROUT->text(), IntToStr(row.FrOut));
-        written += IntToStr(row.Written) + " ";
+        QCOMPARE(Form1->FRM1->text(), Shown(row.Frm1));
+        QCOMPARE(Form1->FROUT->text(), Shown(row.FrOut));
+        written += Shown(row.Written) + " ";
         QCOMPARE(Form1->Memo1->toPlainText(), " " + written);
         QCOMPARE(Form1->FR1->size(), Form1->FR1->sizeHint());
     }
@@ -531,22 +537,24 @@ void WindowTest::folderArgument_data() {
 void WindowTest::folderArgument() {
     QFETCH(QString, folder);
     QFETCH(QString, message);
-    std::filesystem::create_directory(ToPath("Данные с пробелом"));
-    WriteTextFile(ToPath("Данные с пробелом") / "input.txt", WorkedExampleInput);
+    const auto cyrillicFolder = PathFromUtf8("Данные с пробелом");
+    std::filesystem::create_directory(cyrillicFolder);
+    WriteTextFile(cyrillicFolder / "input.txt", WorkedExampleInput);
     const QString path = QDir::current().absoluteFilePath(folder);
-    EnterWorkingFolder(path);
+    EnterWorkingFolder(path.toStdString());
     CreateWindow();
     if (message.isEmpty()) {
         QVERIFY(Boxes_->Shown.empty());
         for (int step = 0; step < 16; ++step) QTest::mouseClick(Form1->Button1, Qt::LeftButton);
-        QCOMPARE(ReadTextFile(ToPath(path) / "output.txt"), WorkedExampleOutput);
+        QCOMPARE(ReadTextFile(PathFromUtf8(path.toStdString()) / "output.txt"),
+                 WorkedExampleOutput);
         return;
     }
     QCOMPARE(Boxes_->Shown.size(), std::size_t{1});
     QCOMPARE(Boxes_->Shown[0].Text, message.arg(path));
     QVERIFY(!Form1->Button1->isEnabled() && !Form1->Button2->isEnabled());
     QVERIFY(!std::filesystem::exists("output.txt"));
-    QVERIFY(!std::filesystem::exists(ToPath("Данные с пробелом") / "output.txt"));
+    QVERIFY(!std::filesystem::exists(cyrillicFolder / "output.txt"));
 }
 
 // The program's command line: a folder, --choose-folder, -- before a folder
@@ -570,7 +578,7 @@ void WindowTest::commandLine_data() {
     row("a folder like an option", {"--", "-x"}, "-x", false, -1, "");
     row("help", {"--help"}, "", false, 0, "  --choose-folder");
     row("short help", {"-h"}, "", false, 0, "  -v, --version");
-    row("version", {"--version"}, "", false, 0, "tst_window 1.0.0\n");
+    row("version", {"--version"}, "", false, 0, "preprocessor-sim 1.0.0\n");
     row("unknown option", {"--colour"}, "", false, 2, "2>Unknown option 'colour'.");
     row("unknown short option", {"-x"}, "", false, 2, "2>Unknown option 'x'.");
     row("two folders", {"a", "b"}, "", false, 2, "2>Only one folder can be given.");
@@ -582,7 +590,6 @@ void WindowTest::commandLine() {
     QFETCH(bool, chooseFolder);
     QFETCH(int, exitCode);
     QFETCH(QString, printed);
-    QCoreApplication::setApplicationVersion("1.0.0");
     const TCommandLine parsed = ParseCommandLine(QStringList{"tst_window"} + arguments);
     QCOMPARE(parsed.ExitCode.value_or(-1), exitCode);
     QCOMPARE(parsed.Folder.value_or(QString()), folder);
@@ -611,12 +618,12 @@ void WindowTest::chosenFolderIsRemembered() {
         });
     };
     answer(true);
-    QCOMPARE(ChooseWorkingFolder(), std::optional<QString>(first));
+    QCOMPARE(SelectDirectory("Выберите папку"), std::optional(first.toStdString()));
     answer(false);
-    QCOMPARE(ChooseWorkingFolder(), std::nullopt);
+    QCOMPARE(SelectDirectory("Выберите папку"), std::nullopt);
     QCOMPARE(shownIn, first);
     answer(false);
-    ChooseWorkingFolder();
+    SelectDirectory("Выберите папку");
     QCOMPARE(shownIn, first);
 }
 

@@ -1,24 +1,23 @@
 #pragma once
 
-#include <QApplication>
-#include <QString>
-#include <QTranslator>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "Controls.h"
 #include "Exception.h"
 
-class QLabel;
-
-// The application object: starts the toolkit, creates the forms, runs the event
-// loop, and is where errors that escape event handlers are shown.
+// The application object: starts the toolkit, reads the command line, creates the
+// forms, runs the event loop, and is where errors that escape event handlers are
+// shown. Written once; what each toolkit does for it is in that toolkit's folder.
 class TApplication {
 public:
+    // The arguments of main; the Windows front-end reads its own, as UTF-16.
     TApplication(int& argc, char** argv);
     ~TApplication();
     TApplication(const TApplication&) = delete;
@@ -27,8 +26,18 @@ public:
     // Starts the toolkit, unless the process already has it running.
     void Initialize();
 
-    // Creates a form, stores it in `form` and only then raises its creation event,
-    // so the handler finds the pointer set. The first form becomes the main window.
+    // What the command line asks for. Where it asks only for help or the version,
+    // or cannot be read, says what it has to (on standard output or error, or in
+    // a box), sets ExitCode, and asks for nothing.
+    struct TStart {
+        std::optional<std::string> Folder;  // UTF-8
+        bool ChooseFolder = false;
+    };
+    std::optional<TStart> ReadCommandLine();
+
+    // Creates a form, stores it in `form`, builds its controls from its form
+    // description and only then raises its creation event, so the handler finds
+    // the pointer set. The first form becomes the main window.
     template <class TFormClass>
     void CreateForm(TFormClass*& form);
 
@@ -51,10 +60,6 @@ public:
         return ExitCode;
     }
 
-    // What the process exits with: 0, unless a command line the program cannot
-    // read ends it at once.
-    int ExitCode = 0;
-
     // Runs an event handler. Nothing it throws may unwind into the toolkit, so an
     // error is shown here and the event loop goes on.
     template <class THandler>
@@ -66,13 +71,16 @@ public:
         }
     }
 
+    // What the process exits with: 0, unless a command line the program cannot
+    // read ends it at once.
+    int ExitCode = 0;
+
 private:
-    int& Argc_;
-    char** Argv_;
-    std::unique_ptr<QApplication> OwnedToolkit_;
-    QTranslator QtWords_;                          // gone before the toolkit it is installed in
-    std::vector<std::unique_ptr<QWidget>> Forms_;  // destroyed before the toolkit
-    QWidget* MainForm_ = nullptr;
+    class TToolkit;  // what the toolkit keeps for the application
+
+    std::unique_ptr<TToolkit> Toolkit_;
+    std::vector<std::unique_ptr<TForm>> Forms_;  // destroyed before the toolkit
+    TForm* MainForm_ = nullptr;
 };
 
 // The process-wide application object; set while a TApplication exists.
@@ -87,26 +95,15 @@ void TApplication::CreateForm(TFormClass*& form) {
     Dispatch([&form] { form->FormCreate(form); });
 }
 
-// Connects a signal to a form's handler, which receives the sender; the handler
-// runs under TApplication::Dispatch.
-template <class TSender, class TSignal, class TForm>
-void BindHandler(TSender* sender, TSignal signal, TForm* form, void (TForm::*handler)(QObject*)) {
-    QObject::connect(sender, signal, form, [sender, form, handler] {
-        Application->Dispatch([&] { (form->*handler)(sender); });
-    });
-}
-
 // A modal box with the text and a single OK button.
-void ShowMessage(const QString& text);
+void ShowMessage(const std::string& text);
+
+// Asks for a folder with the desktop's folder dialog, starting at the one chosen
+// last time; nothing if the user cancels.
+std::optional<std::string> SelectDirectory(const std::string& caption);
 
 // The decimal form of a register: sign only when negative, no padding or grouping.
-QString IntToStr(std::int32_t value);
+std::string IntToStr(std::int32_t value);
 
-// Replaces a label's caption; the label then resizes to fit it.
-void SetText(QLabel* label, const QString& text);
-
-// A path named by the user (an argument, say) in the form the system takes.
-std::filesystem::path ToPath(const QString& name);
-
-// The system's explanation of an error, in its own language.
-QString SystemReason(std::error_code error);
+// The system's explanation of an error, in its own language, in UTF-8.
+std::string SystemReason(std::error_code error);

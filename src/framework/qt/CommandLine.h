@@ -19,7 +19,3 @@ struct TCommandLine {
 // The arguments as the toolkit leaves them (its own options taken out), the
 // program's name first.
 TCommandLine ParseCommandLine(const QStringList& arguments);
-
-// Asks for the folder to work in with the desktop's folder dialog, starting at
-// the one chosen last time; nothing if the user cancels.
-std::optional<QString> ChooseWorkingFolder();

@@ -2,14 +2,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QSettings>
 
 namespace {
 
 const QString ChooseFolderOption = QStringLiteral("choose-folder");
-const QString LastFolderKey = QStringLiteral("lastFolder");
 
 TCommandLine Stop(int exitCode, const QString& output, bool toStandardError = false) {
     TCommandLine stop;
@@ -57,14 +53,4 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     if (!folders.isEmpty()) run.Folder = folders.front();
     run.ChooseFolder = parser.isSet(ChooseFolderOption);
     return run;
-}
-
-std::optional<QString> ChooseWorkingFolder() {
-    QSettings settings;
-    const QString start = settings.value(LastFolderKey, QDir::homePath()).toString();
-    const QString folder = QFileDialog::getExistingDirectory(
-        nullptr, QStringLiteral("Выберите папку с файлом input.txt"), start);
-    if (folder.isEmpty()) return std::nullopt;
-    settings.setValue(LastFolderKey, folder);
-    return folder;
 }
