@@ -1,0 +1,359 @@
+#include "Controls.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "Application.h"
+
+namespace {
+
+constexpr wchar_t FormWindowClass[] = L"TForm";
+constexpr wchar_t OriginalProcedure[] = L"TGroupBox.OriginalProcedure";
+
+// The form names the classic small dialog face, a bitmap font that draws only
+// its own code page: on a Windows set to a Western one, Cyrillic comes out as
+// boxes. Its TrueType successor, on every Windows since 2000, has the same
+// metrics and draws Cyrillic everywhere.
+std::wstring FaceOf(const char* family) {
+    const std::wstring face = Wide(family);
+    return face == L"MS Sans Serif" ? L"Microsoft Sans Serif" : face;
+}
+
+HFONT CreateFormFont(const char* family, int pixelHeight) {
+    return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, FaceOf(family).c_str());
+}
+
+COLORREF Colorref(TColor color) {
+    return RGB(color.Red, color.Green, color.Blue);
+}
+
+TWinControl* ControlOf(HWND window) {
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Fills a window with the brush its form gives it, as the system's group box and
+// an application's window do not.
+LRESULT EraseWith(HWND window, HDC context, HBRUSH brush) {
+    RECT area;
+    GetClientRect(window, &area);
+    FillRect(context, &area, brush);
+    return 1;
+}
+
+// A group box is its controls' parent: what they tell their parent goes on to
+// the form, which handles it.
+LRESULT CALLBACK GroupBoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return EraseWith(window, reinterpret_cast<HDC>(wParam), ControlOf(window)->Background());
+        case WM_COMMAND:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+            return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+        default:
+            return CallWindowProcW(reinterpret_cast<WNDPROC>(GetPropW(window, OriginalProcedure)),
+                                   window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+std::wstring Wide(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
+// --- Controls ------------------------------------------------------------------------
+
+TWinControl::TWinControl(TForm& form, const TControlDescription& description, HWND parent,
+                         const wchar_t* windowClass, DWORD style, DWORD extendedStyle)
+    : Form_(form),
+      Description_(description),
+      Handle_(CreateWindowExW(extendedStyle, windowClass, Wide(description.Caption).c_str(),
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+                              description.Place.Left, description.Place.Top,
+                              description.Place.Width, description.Place.Height, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr)),
+      Font_(CreateFormFont(description.FontFamily, description.FontHeight)) {
+    if (!Handle_) throw std::runtime_error("the system did not create a control");
+    SetWindowLongPtrW(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font_), FALSE);
+    if (description.Color) Brush_ = CreateSolidBrush(Colorref(*description.Color));
+}
+
+TWinControl::~TWinControl() {
+    DeleteObject(Font_);
+    if (Brush_) DeleteObject(Brush_);
+}
+
+HBRUSH TWinControl::Background() const {
+    return Brush_ ? Brush_ : Form_.Background();
+}
+
+// Labels size themselves to their text: its width, and a line's height.
+TLabel::TLabel(TForm& form, const TControlDescription& description, HWND parent)
+    : TWinControl(form, description, parent, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX) {
+    SetCaption(description.Caption);
+}
+
+void TLabel::SetCaption(std::string_view caption) {
+    const std::wstring text = Wide(caption);
+    SetWindowTextW(Handle_, text.c_str());
+    HDC context = GetDC(Handle_);
+    const HGDIOBJ previous = SelectObject(context, Font_);
+    SIZE size{};
+    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(context, &metrics);
+    SelectObject(context, previous);
+    ReleaseDC(Handle_, context);
+    SetWindowPos(Handle_, nullptr, 0, 0, size.cx, metrics.tmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TButton::TButton(TForm& form, const TControlDescription& description, HWND parent)
+    : TWinControl(form, description, parent, L"BUTTON",
+                  (description.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
+                      (description.TabStop ? WS_TABSTOP : 0)) {}
+
+void TButton::SetEnabled(bool enabled) {
+    EnableWindow(Handle_, enabled);
+}
+
+bool TButton::Focused() const {
+    return GetFocus() == Handle_;
+}
+
+void TButton::SetFocus() {
+    Form_.RememberFocus(Handle_);
+    ::SetFocus(Handle_);
+}
+
+void TButton::Notified(WORD code) {
+    if (code != BN_CLICKED) return;
+    Application->Dispatch([this] {
+        if (OnClick) OnClick(this);
+    });
+}
+
+TGroupBox::TGroupBox(TForm& form, const TControlDescription& description, HWND parent)
+    : TWinControl(form, description, parent, L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT) {
+    SetPropW(Handle_, OriginalProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(Handle_, GWLP_WNDPROC)));
+    SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupBoxProcedure));
+}
+
+TMemo::TMemo(TForm& form, const TControlDescription& description, HWND parent)
+    : TWinControl(form, description, parent, L"EDIT",
+                  ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
+                      (description.TabStop ? WS_TABSTOP : 0),
+                  WS_EX_CLIENTEDGE) {
+    SendMessageW(Handle_, EM_SETLIMITTEXT, 0, 0);  // no limit but the system's
+}
+
+void TMemo::ChangeText(const std::function<void()>& change) {
+    ChangingText_ = true;
+    change();
+    ChangingText_ = false;
+}
+
+void TMemo::SetText(std::string_view text) {
+    ChangeText([&] { SetWindowTextW(Handle_, Wide(text).c_str()); });
+    ShowStart();
+}
+
+// Only the new tail goes in, at the end: replacing the whole text at every step
+// would cost the edit box more every step.
+void TMemo::AppendText(std::string_view tail) {
+    const LRESULT end = GetWindowTextLengthW(Handle_);
+    ChangeText([&] {
+        SendMessageW(Handle_, EM_SETSEL, static_cast<WPARAM>(end), end);
+        SendMessageW(Handle_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(tail).c_str()));
+    });
+    ShowStart();
+}
+
+// The caret at the start, nothing selected, the first line showing.
+void TMemo::ShowStart() {
+    SendMessageW(Handle_, EM_SETSEL, 0, 0);
+    const LRESULT firstVisible = SendMessageW(Handle_, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (firstVisible > 0) SendMessageW(Handle_, EM_LINESCROLL, 0, -firstVisible);
+}
+
+void TMemo::Notified(WORD code) {
+    if (code == EN_CHANGE && !ChangingText_) ++UserEdits_;
+}
+
+// --- The timer -----------------------------------------------------------------------
+
+TTimer::TTimer(TForm* owner) : Form_(*owner) {
+    static UINT_PTR lastId = 0;
+    Id_ = ++lastId;
+    Form_.AddTimer(this, Id_);
+}
+
+TTimer::~TTimer() {
+    SetEnabled(false);
+}
+
+void TTimer::SetInterval(int milliseconds) {
+    Interval_ = milliseconds;
+    if (Enabled_) SetEnabled(true);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    Enabled_ = enabled;
+    if (!Form_.Handle()) return;
+    if (enabled) {
+        SetTimer(Form_.Handle(), Id_, static_cast<UINT>(Interval_), nullptr);
+    } else {
+        KillTimer(Form_.Handle(), Id_);
+    }
+}
+
+// --- The form --------------------------------------------------------------------------
+
+TForm::TForm() = default;
+
+TForm::~TForm() {
+    Controls_.clear();
+    if (Handle_) {
+        SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
+        DestroyWindow(Handle_);
+    }
+    if (Brush_) DeleteObject(Brush_);
+}
+
+// A border of fixed size with the system menu and close only, as every form of
+// the program has; the frame at the described place, around a client area of
+// the described size.
+void TForm::Build(const TFormDescription& form, const TControlDescription* controls,
+                  std::size_t count) {
+    Description_ = &form;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    Brush_ = CreateSolidBrush(Colorref(form.Color.value_or(TColor{240, 240, 240})));
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, L"MAINICON");
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = FormWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly once registered
+
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    RECT frame{0, 0, form.Place.Width, form.Place.Height};
+    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+    Handle_ = CreateWindowExW(WS_EX_CONTROLPARENT, FormWindowClass, Wide(form.Caption).c_str(),
+                              style, form.Place.Left, form.Place.Top, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (!Handle_) throw std::runtime_error("the system did not create the window");
+    const HFONT font = CreateFormFont(form.FontFamily, form.FontHeight);
+    SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+    for (std::size_t i = 0; i < count; ++i) {
+        const TControlDescription& control = controls[i];
+        const HWND parent = control.Parent < 0 ? Handle_ : Controls_[static_cast<std::size_t>(control.Parent)]->Handle();
+        switch (control.Kind) {
+            case TControlKind::GroupBox:
+                Controls_.push_back(std::make_unique<TGroupBox>(*this, control, parent));
+                break;
+            case TControlKind::Button:
+                Controls_.push_back(std::make_unique<TButton>(*this, control, parent));
+                break;
+            case TControlKind::Label:
+                Controls_.push_back(std::make_unique<TLabel>(*this, control, parent));
+                break;
+            case TControlKind::Memo:
+                Controls_.push_back(std::make_unique<TMemo>(*this, control, parent));
+                break;
+        }
+        SetWindowLongPtrW(Controls_.back()->Handle(), GWLP_ID, static_cast<LONG_PTR>(i + 1));
+    }
+}
+
+LRESULT CALLBACK TForm::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(window, message, wParam, lParam);
+    return form->Handle(window, message, wParam, lParam);
+}
+
+LRESULT TForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (lParam) {
+                if (TWinControl* control = ControlOf(reinterpret_cast<HWND>(lParam)))
+                    control->Notified(HIWORD(wParam));
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT: {
+            TWinControl* control = ControlOf(reinterpret_cast<HWND>(lParam));
+            if (!control) break;
+            const HDC context = reinterpret_cast<HDC>(wParam);
+            LOGBRUSH brush{};
+            GetObjectW(control->Background(), sizeof brush, &brush);
+            SetBkColor(context, brush.lbColor);
+            if (control->TextColor()) SetTextColor(context, Colorref(*control->TextColor()));
+            return reinterpret_cast<LRESULT>(control->Background());
+        }
+        case WM_ERASEBKGND:
+            return EraseWith(window, reinterpret_cast<HDC>(wParam), Brush_);
+        case WM_TIMER:
+            for (auto& [id, timer] : Timers_) {
+                if (id != wParam) continue;
+                Application->Dispatch([timer = timer] {
+                    if (timer->OnTimer) timer->OnTimer(timer);
+                });
+            }
+            return 0;
+        case DM_GETDEFID: {
+            // Return clicks the focused button, or else the default one.
+            const HWND focus = GetFocus();
+            if (TWinControl* control = focus ? ControlOf(focus) : nullptr;
+                control && control->Description().Kind == TControlKind::Button)
+                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+            for (const auto& control : Controls_) {
+                if (control->Description().Default)
+                    return MAKELRESULT(GetDlgCtrlID(control->Handle()), DC_HASDEFID);
+            }
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (const HWND focus = GetFocus(); focus && IsChild(window, focus)) Focus_ = focus;
+            } else if (Focus_) {
+                ::SetFocus(Focus_);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            Handle_ = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
