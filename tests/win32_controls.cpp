@@ -1,0 +1,202 @@
+// What a Windows program's window shows, read through the Win32 API itself
+// (Wine's controls are no X windows): finds a top-level window by its title and
+// lists it and every control in it, one line each, in UTF-8:
+//
+//   class|id|parent id|left|top|width|height|enabled|focused|style|glyph shapes|text
+//
+// places relative to the parent's client area (the window: its frame on the
+// screen, and its client area's size); the style in hexadecimal; "glyph shapes"
+// counts the different shapes the text's glyphs take on the screen, so that
+// text drawn as boxes shows (a control's font is its process's: it cannot be
+// asked for from here).
+// With --at TEXT, prints instead where on the screen the centre of the control
+// showing TEXT is, as "x y", for a click there.
+// With --code-page alone, prints the system's ANSI code page, which the locale sets.
+// Usage: win32_controls TITLE [--at TEXT] | --code-page
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(
+                         CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                         nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                        static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                      L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+// How many different shapes the glyphs of a control's text take on the screen,
+// as patches of dark pixels. Text drawn in a font that lacks its letters is one
+// shape (a box) repeated.
+// A group box is looked at above its controls, where its caption is.
+int GlyphShapes(HWND window, int captionHeight) {
+    RECT place;
+    GetWindowRect(window, &place);
+    const int width = place.right - place.left;
+    const int height = captionHeight > 0 ? captionHeight : place.bottom - place.top;
+    if (width <= 0 || height <= 0) return 0;
+
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+    GdiFlush();
+    std::vector<std::vector<bool>> ink(static_cast<std::size_t>(height),
+                                       std::vector<bool>(static_cast<std::size_t>(width)));
+    const auto* pixels = static_cast<const std::uint8_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* pixel = pixels + (static_cast<std::size_t>(y) * width + x) * 4;
+            ink[y][x] = pixel[0] + pixel[1] + pixel[2] < 3 * 80;
+        }
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    // Each connected patch of dark pixels, as the bitmap of its bounding box;
+    // specks (a dotted focus rectangle's dots) left out. The lines of frames
+    // add a shape or two.
+    std::set<std::string> shapes;
+    std::vector<std::pair<int, int>> patch, pending;
+    for (int top = 0; top < height; ++top) {
+        for (int left = 0; left < width; ++left) {
+            if (!ink[top][left]) continue;
+            patch.clear();
+            pending = {{left, top}};
+            ink[top][left] = false;
+            while (!pending.empty()) {
+                const auto [x, y] = pending.back();
+                pending.pop_back();
+                patch.push_back({x, y});
+                for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+                    if (nx < 0 || ny < 0 || nx >= width || ny >= height || !ink[ny][nx]) continue;
+                    ink[ny][nx] = false;
+                    pending.push_back({nx, ny});
+                }
+            }
+            if (patch.size() < 4) continue;
+            int minX = width, minY = height, maxX = 0, maxY = 0;
+            for (const auto& [x, y] : patch) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+            const int patchWidth = maxX - minX + 1;
+            std::string shape(static_cast<std::size_t>(patchWidth * (maxY - minY + 1)), '.');
+            for (const auto& [x, y] : patch) shape[static_cast<std::size_t>((y - minY) * patchWidth + x - minX)] = '#';
+            shapes.insert(std::to_string(patchWidth) + ':' + shape);
+        }
+    }
+    return static_cast<int>(shapes.size());
+}
+
+// The height of the part of a group box above its controls.
+int CaptionHeight(HWND groupBox) {
+    RECT box;
+    GetWindowRect(groupBox, &box);
+    LONG top = box.bottom;
+    for (HWND child = GetWindow(groupBox, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        top = std::min(top, place.top);
+    }
+    return static_cast<int>(top - box.top);
+}
+
+void List(HWND window, HWND focus, bool topLevel) {
+    wchar_t windowClass[64] = {};
+    GetClassNameW(window, windowClass, 64);
+    RECT place;
+    GetWindowRect(window, &place);
+    int width = place.right - place.left, height = place.bottom - place.top;
+    const HWND parent = GetParent(window);
+    if (topLevel) {
+        RECT client;
+        GetClientRect(window, &client);
+        width = client.right;
+        height = client.bottom;
+    } else {
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&place), 2);
+    }
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const bool groupBox = std::wstring(windowClass) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
+    std::printf("%s|%d|%d|%ld|%ld|%d|%d|%d|%d|%08lx|%d|%s\n", Utf8(windowClass).c_str(),
+                topLevel ? 0 : GetDlgCtrlID(window), topLevel || !parent ? 0 : GetDlgCtrlID(parent),
+                place.left, place.top, width, height, IsWindowEnabled(window) ? 1 : 0,
+                window == focus ? 1 : 0, static_cast<unsigned long>(style),
+                topLevel ? 0 : GlyphShapes(window, groupBox ? CaptionHeight(window) : 0),
+                Utf8(TextOf(window)).c_str());
+}
+
+struct TSearch {
+    std::wstring Text;
+    HWND Found = nullptr;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t* argv[]) {
+    if (argc == 2 && std::wstring(argv[1]) == L"--code-page") {
+        std::printf("%u\n", GetACP());
+        return 0;
+    }
+    if (argc != 2 && !(argc == 4 && std::wstring(argv[2]) == L"--at")) return 2;
+    const HWND window = FindWindowW(nullptr, argv[1]);
+    if (!window) return 1;
+    if (argc == 4) {
+        TSearch search;
+        search.Text = argv[3];
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM found) -> BOOL {
+                auto& search = *reinterpret_cast<TSearch*>(found);
+                if (TextOf(child) != search.Text) return TRUE;
+                search.Found = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.Found) return 1;
+        RECT place;
+        GetWindowRect(search.Found, &place);
+        std::printf("%ld %ld\n", (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+        return 0;
+    }
+    // The focus is the window's thread's, asked for from another thread.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+    static HWND focus = thread.hwndFocus;
+    List(window, focus, true);
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM) -> BOOL {
+            List(child, focus, false);
+            return TRUE;
+        },
+        0);
+    std::fflush(stdout);
+    return 0;
+}

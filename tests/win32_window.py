@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+"""The Windows front-end under Wine, as a person uses it: started on the worked
+example in a folder named in Cyrillic with a space, its controls read back
+through Win32 by win32_controls.exe and checked against the form description
+(Unit1.ui), stepped by Return and by mouse clicks, each step's labels and memo
+checked against the native runner's trace, the timer timed, then closed from
+the keyboard; a missing input.txt and a failing output.txt as the user meets
+them. Run by win32_window.sh, which provides the X server and the Wine prefix.
+
+usage: win32_window.py WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT WORK_DIR"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+TITLE = "Моделирование работы препроцессора"
+BOX_TITLE = "preprocessor-sim"
+NEXT_STEP = "Следующий шаг"
+IMITATE = "Имитация работы препроцессора"
+WORKED_EXAMPLE_OUTPUT = "0 0 0 3 9 9 16 16 16 16 16 16 16 13 7 7 "
+# The window classes of Windows' own controls, by the kind the form names.
+WINDOW_CLASSES = {"TGroupBox": "Button", "TButton": "Button", "TLabel": "Static", "TMemo": "Edit"}
+# A value label's register, as the runner's trace names it.
+REGISTERS = {"FR1": "Minuend", "FR2": "Subtrahend", "FRM1": "Difference", "FROUT": "WindowSum",
+             **{f"FRT{i}": f"DelayLine{i - 1}" for i in range(1, 12)}}
+WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x40000, 0x20000, 0x10000
+WS_SYSMENU, WS_CAPTION = 0x80000, 0xC00000
+WS_HSCROLL, WS_VSCROLL, ES_MULTILINE, ES_AUTOHSCROLL = 0x100000, 0x200000, 0x4, 0x80
+
+wine, program, controls_exe, native_batch, form_path, input_path, work = sys.argv[1:8]
+work = Path(work)
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message)
+    return condition
+
+
+class Control:
+    def __init__(self, line):
+        fields = line.split("|", 11)
+        self.window_class, self.id, self.parent = fields[0], int(fields[1]), int(fields[2])
+        self.left, self.top, self.width, self.height = (int(f) for f in fields[3:7])
+        self.enabled, self.focused = fields[7] == "1", fields[8] == "1"
+        self.style, self.shapes, self.text = int(fields[9], 16), int(fields[10]), fields[11]
+
+
+def run_under_wine(*arguments):
+    """A Windows program's exit code and what it wrote, read from a file: a pipe
+    would stay open as long as the Wine processes it starts, which outlive it."""
+    with tempfile.TemporaryFile() as output:
+        status = subprocess.run([wine, *arguments], stdout=output,
+                                stderr=subprocess.DEVNULL).returncode
+        output.seek(0)
+        return status, output.read().decode(errors="replace").replace("\r", "")
+
+
+def read_window(title=TITLE):
+    """The window and its controls, in the order the system enumerates them; None if
+    there is no such window."""
+    status, listed = run_under_wine(controls_exe, title)
+    return [Control(line) for line in listed.splitlines()] if status == 0 else None
+
+
+def wait_for(what, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = what()
+        if result or time.monotonic() > deadline:
+            return result
+        time.sleep(0.05)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True, capture_output=True)
+
+
+def activate(title):
+    found = subprocess.run(["xdotool", "search", "--name", title], capture_output=True, text=True)
+    for window in found.stdout.split():
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], capture_output=True)
+
+
+def click(text):
+    x, y = run_under_wine(controls_exe, TITLE, "--at", text)[1].split()
+    xdotool("mousemove", x, y, "sleep", "0.1", "click", "1")
+
+
+def start(folder, *arguments):
+    return subprocess.Popen([wine, program, *arguments], cwd=folder, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
+def close(process):
+    activate(TITLE)
+    xdotool("key", "--clearmodifiers", "alt+F4")
+    try:
+        status = process.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        status = "none: still running"
+    check(status == 0, f"closing the window: exit code {status}")
+
+
+def form_description():
+    """Every control of the form, as its description gives it, depth first:
+    (name, class, parent name, (left, top, width, height), caption)."""
+    form = ET.parse(form_path).getroot().find("widget")
+
+    def prop(widget, name):
+        found = [p[0] for p in widget.findall("property") if p.get("name") == name]
+        return found[0] if found else None
+
+    def rect(widget, name):
+        value = prop(widget, name)
+        return tuple(int(value.findtext(part, "0")) for part in ("x", "y", "width", "height"))
+
+    controls = []
+
+    def walk(widget):
+        for child in widget.findall("widget"):
+            caption = prop(child, "title" if child.get("class") == "TGroupBox" else "text")
+            controls.append((child.get("name"), WINDOW_CLASSES[child.get("class")],
+                             widget.get("name"), rect(child, "geometry"),
+                             caption.text or "" if caption is not None else ""))
+            walk(child)
+
+    walk(form)
+    size = rect(form, "geometry")
+    frame = rect(form, "framePosition")
+    return (frame[0], frame[1], size[2], size[3]), prop(form, "windowTitle").text, controls
+
+
+FRAME_AND_SIZE, CAPTION, CONTROLS = form_description()
+
+
+def check_layout(listed):
+    window, children = listed[0], listed[1:]
+    check((window.left, window.top, window.width, window.height) == FRAME_AND_SIZE,
+          f"the window at {window.left}, {window.top}, client area {window.width} x "
+          f"{window.height}; described {FRAME_AND_SIZE}")
+    check(window.text == CAPTION, f"the window's caption {window.text!r}")
+    check(window.style & (WS_SYSMENU | WS_CAPTION) == WS_SYSMENU | WS_CAPTION and
+          not window.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+          f"the window's style {window.style:#x}: a fixed border, system menu and close only")
+    if not check(len(children) == len(CONTROLS),
+                 f"{len(children)} controls, the form describes {len(CONTROLS)}"):
+        return
+    names = {control.id: name for control, (name, *_) in zip(children, CONTROLS)}
+    for control, (name, window_class, parent, (left, top, width, height), caption) in zip(
+            children, CONTROLS):
+        place = (control.left, control.top)
+        check(control.window_class == window_class and names.get(control.parent, "TForm1") == parent
+              and place == (left, top),
+              f"{name}: a {control.window_class} in {names.get(control.parent, 'the window')} "
+              f"at {place}; described: a {window_class} in {parent} at {(left, top)}")
+        if window_class == "Static":
+            # Labels size themselves to their text, a line of their font high.
+            check(abs(control.height - height) <= 4,
+                  f"{name}: {control.height} high, its font's line described as {height}")
+        else:
+            check((control.width, control.height) == (width, height),
+                  f"{name}: {control.width} x {control.height}, described {width} x {height}")
+        check(control.text == caption, f"{name}: caption {control.text!r}, described {caption!r}")
+        if window_class == "Edit":
+            check(control.style & (ES_MULTILINE | WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL) ==
+                  ES_MULTILINE, f"{name}: style {control.style:#x}: lines wrapped, no scroll bars")
+        # Text in a font without its letters comes out as one box repeated.
+        letters = {c for c in caption if "А" <= c <= "я"}
+        if letters:
+            check(control.shapes * 2 >= len(letters),
+                  f"{name}: {caption!r} drawn in {control.shapes} glyph shapes: boxes?")
+    return names
+
+
+def labels_and_memo(listed, names):
+    by_name = {names[c.id]: c for c in listed[1:] if c.id in names}
+    return {name: by_name[name].text for name in [*REGISTERS, "Memo1"]}
+
+
+def expected_states(folder):
+    """After each step of the worked example: what every value label and the memo
+    show, from the native runner's trace."""
+    trace = folder.parent / "trace.csv"
+    subprocess.run([native_batch, "--steps", "16", "--input", str(folder / "input.txt"),
+                    "--output", str(folder.parent / "native-output.txt"), "--trace", str(trace)],
+                   check=True)
+    rows = trace.read_text().splitlines()
+    header = rows[0].split(",")
+    states, memo = [], " "
+    for row in rows[1:]:
+        values = dict(zip(header, row.split(",")))
+        memo += values["Written"] + " "
+        states.append({**{label: values[register] for label, register in REGISTERS.items()},
+                       "Memo1": memo})
+    return states
+
+
+def wait_for_state(expected, names, what):
+    shown = wait_for(lambda: (lambda listed: listed and labels_and_memo(listed, names))(
+        read_window()) == expected and expected, timeout=5)
+    if not shown:
+        listed = read_window()
+        actual = labels_and_memo(listed, names) if listed else {}
+        wrong = {k: (actual.get(k), v) for k, v in expected.items() if actual.get(k) != v}
+        check(False, f"{what}: shown, expected: {wrong}")
+    return bool(shown)
+
+
+def worked_example():
+    folder = work / "Данные с пробелом"
+    folder.mkdir()
+    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    windows_folder = run_under_wine("winepath", "-w", str(folder))[1].strip()
+    states = expected_states(folder)
+    process = start(work, windows_folder)
+    listed = wait_for(read_window)
+    if not check(listed, "the window did not appear"):
+        process.kill()
+        return
+    names = check_layout(listed)
+    if not names:
+        return close(process)
+    focused = [names.get(c.id) for c in listed[1:] if c.focused]
+    check(focused == ["Button1"], f"the focus at the start on {focused}")
+
+    activate(TITLE)
+    xdotool("key", "--clearmodifiers", "Return")
+    steps_shown = wait_for_state(states[0], names, "after Return")
+    for step, state in enumerate(states[1:], start=2):
+        if not steps_shown:
+            break
+        click(NEXT_STEP)
+        steps_shown = wait_for_state(state, names, f"after click {step - 1}")
+    output = folder / "output.txt"
+    check(output.read_text() == WORKED_EXAMPLE_OUTPUT ==
+          (work / "native-output.txt").read_text(),
+          f"output.txt after 16 steps: {output.read_text()!r}")
+    print(f"16 steps shown as the native trace: {steps_shown}")
+
+    # The timer: one step a second from the click on, "Следующий шаг" focused.
+    click(IMITATE)
+    started = time.monotonic()
+    listed = read_window()
+    button2 = [c for c in listed[1:] if names.get(c.id) == "Button2"][0]
+    focused = [names.get(c.id) for c in listed[1:] if c.focused]
+    check(not button2.enabled and focused == ["Button1"],
+          f"after the click on {IMITATE!r}: enabled {button2.enabled}, focus on {focused}")
+    ticks = []
+    while len(ticks) < 5 and time.monotonic() - started < 8:
+        values = len(output.read_text().split())
+        while len(ticks) < values - 16:
+            ticks.append(time.monotonic() - started)
+        time.sleep(0.02)
+    print("timer steps at", ", ".join(f"{t:.2f}" for t in ticks), "s")
+    check(len(ticks) == 5 and abs(ticks[4] - 5) <= 0.5 and abs(ticks[0] - 1) <= 0.5,
+          f"5 timer steps at {ticks}: expected one a second")
+    close(process)
+
+
+def missing_input():
+    folder = work / "empty"
+    folder.mkdir()
+    process = start(folder)
+    box = wait_for(lambda: read_window(BOX_TITLE))
+    if check(box, "no message box for a missing input.txt"):
+        messages = [c.text for c in box if c.window_class == "Static" and c.text]
+        check("Невозможно открыть файл INPUT.TXT" in messages, f"the message box says {messages}")
+        activate(BOX_TITLE)
+        xdotool("key", "--clearmodifiers", "Return")
+    listed = wait_for(read_window)
+    if check(listed, "no window after the message"):
+        buttons = [c for c in listed if c.text in (NEXT_STEP, IMITATE)]
+        check(len(buttons) == 2 and not any(b.enabled for b in buttons),
+              "the buttons are not greyed out without input.txt")
+        close(process)
+    else:
+        process.kill()
+    check(not any(folder.iterdir()), f"files created: {list(folder.iterdir())}")
+
+
+def failing_output():
+    folder = work / "full"
+    folder.mkdir()
+    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    (folder / "output.txt").symlink_to("/dev/full")
+    process = start(folder)
+    if not check(wait_for(read_window), "the window did not appear"):
+        return process.kill()
+    boxes = 0
+    for _ in range(3):
+        click(NEXT_STEP)
+        if wait_for(lambda: read_window(BOX_TITLE), timeout=2):
+            boxes += 1
+            box = read_window(BOX_TITLE)
+            messages = [c.text for c in box if c.window_class == "Static" and c.text]
+            check("Ошибка записи в файл OUTPUT.TXT" in messages, f"the error box says {messages}")
+            activate(BOX_TITLE)
+            xdotool("key", "--clearmodifiers", "Return")
+            wait_for(lambda: not read_window(BOX_TITLE))
+    check(boxes == 1, f"a failing output.txt reported {boxes} times in 3 steps, not once")
+    close(process)
+
+
+# The locale reaches Windows programs as the system's code page.
+LOCALE_CODE_PAGES = {"C.UTF-8": "1252", "ru_RU.UTF-8": "1251"}
+code_page = run_under_wine(controls_exe, "--code-page")[1].strip()
+check(code_page == LOCALE_CODE_PAGES[os.environ["LANG"]],
+      f"under {os.environ['LANG']}, the code page is {code_page}")
+for scenario in (worked_example, missing_input, failing_output):
+    print(f"-- {scenario.__name__.replace('_', ' ')} ({os.environ.get('LANG')})")
+    scenario()
+print("FAIL" if failures else "PASS")
+sys.exit(1 if failures else 0)

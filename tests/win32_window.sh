@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# win32_window.sh WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT: the Windows
+# front-end's scenario (win32_window.py) under Wine on a private X server with a
+# window manager, once under a Western locale (code page 1252) and once under a
+# Russian one (1251), in the Wine prefix that $WINEPREFIX names.
+set -euo pipefail
+here=$(dirname "$0")
+source "$here/../tools/x-session.sh"
+x_session_start
+wineserver="$(dirname "$1")/wineserver"
+stop() {
+    "$wineserver" -k 2>/dev/null || true  # whatever the scenario left running
+    x_session_stop
+}
+trap stop EXIT
+# One server for every program started rather than one each, and Wine's own
+# processes started once, with nothing of this script's output to hold open.
+"$wineserver" -p 30
+"$1" wineboot >/dev/null 2>&1
+
+# Russian is not among the locales a fresh system has: made here.
+mkdir "$x_session_dir/locales"
+localedef -i ru_RU -f UTF-8 "$x_session_dir/locales/ru_RU.UTF-8"
+status=0
+for locale in C.UTF-8 ru_RU.UTF-8; do
+    work="$x_session_dir/$locale"
+    mkdir "$work"
+    locales=()
+    [ "$locale" = C.UTF-8 ] || locales=(LOCPATH="$x_session_dir/locales")
+    env LANG="$locale" LC_ALL= "${locales[@]}" \
+        python3 "$here/win32_window.py" "$@" "$work" || status=1
+done
+exit "$status"
