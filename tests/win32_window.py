@@ -5,9 +5,10 @@ through Win32 by win32_controls.exe and checked against the form description
 (Unit1.ui), stepped by Return and by mouse clicks, each step's labels and memo
 checked against the native runner's trace, the timer timed, then closed from
 the keyboard; a missing input.txt and a failing output.txt as the user meets
-them. Run by win32_window.sh, which provides the X server and the Wine prefix.
+them; then its installer, silently installed, started, and uninstalled. Run by
+win32_window.sh, which provides the X server, the Wine prefix and the installer.
 
-usage: win32_window.py WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT WORK_DIR"""
+usage: win32_window.py WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT INSTALLER WORK_DIR"""
 import os
 import subprocess
 import sys
@@ -30,7 +31,8 @@ WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x40000, 0x20000, 0x10000
 WS_SYSMENU, WS_CAPTION = 0x80000, 0xC00000
 WS_HSCROLL, WS_VSCROLL, ES_MULTILINE, ES_AUTOHSCROLL = 0x100000, 0x200000, 0x4, 0x80
 
-wine, program, controls_exe, native_batch, form_path, input_path, work = sys.argv[1:8]
+wine, program, controls_exe, native_batch, form_path, input_path, installer_exe, work = \
+    sys.argv[1:9]
 work = Path(work)
 failures = []
 
@@ -92,9 +94,17 @@ def click(text):
     xdotool("mousemove", x, y, "sleep", "0.1", "click", "1")
 
 
-def start(folder, *arguments):
-    return subprocess.Popen([wine, program, *arguments], cwd=folder, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+def windows_path(path):
+    return run_under_wine("winepath", "-w", str(path))[1].strip()
+
+
+def unix_path(path):
+    return Path(run_under_wine("winepath", "-u", path)[1].strip())
+
+
+def start(folder, *arguments, executable=None):
+    return subprocess.Popen([wine, executable or program, *arguments], cwd=folder,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def close(process):
@@ -179,6 +189,10 @@ def check_layout(listed):
     return names
 
 
+def focus_in(listed, names):
+    return [names.get(c.id) for c in listed[1:] if c.focused]
+
+
 def labels_and_memo(listed, names):
     by_name = {names[c.id]: c for c in listed[1:] if c.id in names}
     return {name: by_name[name].text for name in [*REGISTERS, "Memo1"]}
@@ -217,9 +231,8 @@ def worked_example():
     folder = work / "Данные с пробелом"
     folder.mkdir()
     (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
-    windows_folder = run_under_wine("winepath", "-w", str(folder))[1].strip()
     states = expected_states(folder)
-    process = start(work, windows_folder)
+    process = start(work, windows_path(folder))
     listed = wait_for(read_window)
     if not check(listed, "the window did not appear"):
         process.kill()
@@ -227,7 +240,8 @@ def worked_example():
     names = check_layout(listed)
     if not names:
         return close(process)
-    focused = [names.get(c.id) for c in listed[1:] if c.focused]
+    # The window has the focus once the window manager has made it active.
+    focused = wait_for(lambda: focus_in(read_window(), names), timeout=5)
     check(focused == ["Button1"], f"the focus at the start on {focused}")
 
     activate(TITLE)
@@ -249,7 +263,7 @@ def worked_example():
     started = time.monotonic()
     listed = read_window()
     button2 = [c for c in listed[1:] if names.get(c.id) == "Button2"][0]
-    focused = [names.get(c.id) for c in listed[1:] if c.focused]
+    focused = focus_in(listed, names)
     check(not button2.enabled and focused == ["Button1"],
           f"after the click on {IMITATE!r}: enabled {button2.enabled}, focus on {focused}")
     ticks = []
@@ -308,12 +322,70 @@ def failing_output():
     close(process)
 
 
+def files_under(folder):
+    return {path.relative_to(folder).as_posix() for path in folder.rglob("*")}
+
+
+def installed_and_uninstalled():
+    drive = unix_path("C:\\")
+    # NSIS runs its uninstaller from a copy in the user's temporary folder, and
+    # leaves that folder there.
+    before = {path for path in files_under(drive) if "/Temp/" not in path}
+    status, _ = run_under_wine(installer_exe, "/S")
+    check(status == 0, f"the silent install: exit code {status}")
+    folder = unix_path(r"C:\Program Files\Preprocessor Simulator")
+    installed = {path.relative_to(folder).as_posix() for path in folder.rglob("*")
+                 if path.is_file()}
+    expected = {"Uninstall.exe", "bin/preprocessor-sim.exe", "bin/preprocessor-batch.exe",
+                "examples/worked-example/input.txt"}
+    check(installed == expected, f"installed: {sorted(installed)}")
+    menu = unix_path(r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs")
+    shortcuts = [path for path in menu.rglob(f"{TITLE}.lnk")]
+    if check(shortcuts, f"no Start menu entry {TITLE!r}: {sorted(files_under(menu))}"):
+        # A shortcut keeps its target and arguments as UTF-16 text.
+        link = shortcuts[0].read_bytes()
+        check("preprocessor-sim.exe".encode("utf-16-le") in link and
+              "--choose-folder".encode("utf-16-le") in link,
+              "the Start menu entry does not start preprocessor-sim.exe --choose-folder")
+
+    # The installed programs on the installed worked example.
+    example = work / "installed example"
+    example.mkdir()
+    (example / "input.txt").write_bytes((folder / "examples/worked-example/input.txt").read_bytes())
+    status, _ = run_under_wine(str(folder / "bin/preprocessor-batch.exe"), "--steps", "16",
+                               "--input", windows_path(example / "input.txt"),
+                               "--output", windows_path(example / "batch-output.txt"))
+    check(status == 0 and (example / "batch-output.txt").read_text() == WORKED_EXAMPLE_OUTPUT,
+          f"the installed preprocessor-batch.exe: exit code {status}")
+    process = start(work, windows_path(example), executable=str(folder / "bin/preprocessor-sim.exe"))
+    if check(wait_for(read_window), "the installed program's window did not appear"):
+        activate(TITLE)
+        xdotool("key", "--clearmodifiers", "Return")
+        check(wait_for(lambda: (example / "output.txt").exists() and
+                       (example / "output.txt").read_text() == "0 ", timeout=5),
+              "the installed program did not step on Return")
+        close(process)
+    else:
+        process.kill()
+
+    status, _ = run_under_wine(str(folder / "Uninstall.exe"), "/S")
+    check(status == 0 and wait_for(lambda: not folder.exists(), timeout=30),
+          f"the silent uninstall: exit code {status}, {sorted(files_under(folder))} left")
+    wait_for(lambda: not [p for p in files_under(drive) if p.endswith("/Un.exe")], timeout=10)
+    after = {path for path in files_under(drive) if "/Temp/" not in path}
+    check(after == before, f"left after the uninstall: {sorted(after - before)}, "
+                           f"gone: {sorted(before - after)}")
+    for key in (r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Preprocessor Simulator",
+                r"HKLM\Software\The Preprocessor Simulator developers"):
+        check(run_under_wine("reg", "query", key)[0] != 0, f"left in the registry: {key}")
+
+
 # The locale reaches Windows programs as the system's code page.
 LOCALE_CODE_PAGES = {"C.UTF-8": "1252", "ru_RU.UTF-8": "1251"}
 code_page = run_under_wine(controls_exe, "--code-page")[1].strip()
 check(code_page == LOCALE_CODE_PAGES[os.environ["LANG"]],
       f"under {os.environ['LANG']}, the code page is {code_page}")
-for scenario in (worked_example, missing_input, failing_output):
+for scenario in (worked_example, missing_input, failing_output, installed_and_uninstalled):
     print(f"-- {scenario.__name__.replace('_', ' ')} ({os.environ.get('LANG')})")
     scenario()
 print("FAIL" if failures else "PASS")

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# win32_window.sh WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT: the Windows
-# front-end's scenario (win32_window.py) under Wine on a private X server with a
-# window manager, once under a Western locale (code page 1252) and once under a
-# Russian one (1251), in the Wine prefix that $WINEPREFIX names.
+# win32_window.sh WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT CPACK CPACK_CONFIG:
+# the Windows front-end's scenario (win32_window.py) under Wine on a private X
+# server with a window manager, once under a Western locale (code page 1252) and
+# once under a Russian one (1251), in the Wine prefix that $WINEPREFIX names;
+# the installer made from the build by CPack first.
 set -euo pipefail
 here=$(dirname "$0")
+cpack=$7 cpack_config=$8
+set -- "${@:1:6}"
 source "$here/../tools/x-session.sh"
+"$cpack" -G NSIS --config "$cpack_config" -B "$x_session_dir/installer" >/dev/null
+installer=("$x_session_dir"/installer/*.exe)
 x_session_start
 wineserver="$(dirname "$1")/wineserver"
 stop() {
@@ -28,6 +33,6 @@ for locale in C.UTF-8 ru_RU.UTF-8; do
     locales=()
     [ "$locale" = C.UTF-8 ] || locales=(LOCPATH="$x_session_dir/locales")
     env LANG="$locale" LC_ALL= "${locales[@]}" \
-        python3 "$here/win32_window.py" "$@" "$work" || status=1
+        python3 "$here/win32_window.py" "$@" "${installer[0]}" "$work" || status=1
 done
 exit "$status"
