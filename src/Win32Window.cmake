@@ -40,11 +40,13 @@ target_link_libraries(framework_win32 PUBLIC preprocessor_model ole32 uuid shell
 target_compile_definitions(framework_win32 PUBLIC UNICODE _UNICODE
     PRIVATE PREPROCESSOR_VERSION="${PROJECT_VERSION}")
 
-add_executable(preprocessor-sim WIN32 main.cpp Unit1.cpp Unit1.h ${form_header}
-    ${CMAKE_CURRENT_BINARY_DIR}/win32/preprocessor-sim.rc)
-target_include_directories(preprocessor-sim PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
-    ${CMAKE_CURRENT_BINARY_DIR}/win32)
-target_link_libraries(preprocessor-sim PRIVATE framework_win32)
+# The window, apart from the entry point, as on Qt, so a benchmark can drive it.
+add_library(window STATIC Unit1.cpp Unit1.h ${form_header})
+target_include_directories(window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/win32)
+target_link_libraries(window PUBLIC framework_win32)
+
+add_executable(preprocessor-sim WIN32 main.cpp ${CMAKE_CURRENT_BINARY_DIR}/win32/preprocessor-sim.rc)
+target_link_libraries(preprocessor-sim PRIVATE window)
 target_compile_definitions(preprocessor-sim PRIVATE PREPROCESSOR_WIN32_WINDOW)
 if(MINGW)
     target_link_options(preprocessor-sim PRIVATE -municode)  # the entry point is wWinMain
