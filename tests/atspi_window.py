@@ -1,7 +1,8 @@
-"""Five presses of "Следующий шаг" through AT-SPI's action interface, then what a
-screen reader's review finds: every value label's name and number as the worked
-example's fifth step has them, the change events a screen reader listens for,
-and the memo labelled by "ODB", with no selection events while nothing is selected."""
+"""atspi_window.py READY_FILE: five presses of "Следующий шаг" through AT-SPI's
+action interface, then what a screen reader's review finds: every value label's
+name and number as the worked example's fifth step has them, the change events a
+screen reader listens for, and the memo labelled by "ODB", with no selection
+events while nothing is selected. READY_FILE is made once the script listens."""
 import collections
 import sys
 import time
@@ -73,6 +74,7 @@ def check(condition, message):
 
 pyatspi.Registry.registerEventListener(on_event, "object:text-changed",
                                        "object:text-selection-changed")
+open(sys.argv[1], "w").close()  # listening: the program may start
 nodes = list(descendants(application()))
 labels = {node.name: node for node in nodes if node.getRoleName() == "label"}
 for name in EXPECTED:
