@@ -8,6 +8,7 @@ x_session_dir=$(mktemp -d)
 APP_PID=
 x_session_stop() {
     local pid
+    [ -z "${WINE:-}" ] || "$(dirname "$WINE")/wineserver" -k 2>/dev/null || true
     for pid in $APP_PID "${x_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in $APP_PID "${x_session_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$x_session_dir"
@@ -43,6 +44,17 @@ x_session_start() {
     openbox >/dev/null 2>&1 &
     x_session_pids+=($!)
     x_session_wait 10 x_session_wm_ready || { echo "openbox did not start"; return 1; }
+}
+
+# x_session_wine BUILD: Wine for the Windows build in BUILD, in a prefix of the
+# session's own with Wine's stand-ins for the Windows fonts, putting nothing in
+# the host's menus. Sets WINE; Wine's server is stopped with the session.
+x_session_wine() {
+    WINE=$(sed -n 's/^WINE64:FILEPATH=//p' "$1/CMakeCache.txt")
+    export WINEPREFIX="$x_session_dir/wine" WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    "$(dirname "${BASH_SOURCE[0]}")/../tests/wine_prefix.sh" "$WINE" >"$x_session_dir/wine-prefix.log" 2>&1 ||
+        { cat "$x_session_dir/wine-prefix.log"; return 1; }
 }
 
 # x_session_open BINARY INPUT [FOLDER]: runs the simulator on a copy of INPUT,
