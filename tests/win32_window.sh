@@ -23,16 +23,12 @@ trap stop EXIT
 "$wineserver" -p 30
 "$1" wineboot >/dev/null 2>&1
 
-# Russian is not among the locales a fresh system has: made here.
-mkdir "$x_session_dir/locales"
-localedef -i ru_RU -f UTF-8 "$x_session_dir/locales/ru_RU.UTF-8"
 status=0
 for locale in C.UTF-8 ru_RU.UTF-8; do
     work="$x_session_dir/$locale"
     mkdir "$work"
-    locales=()
-    [ "$locale" = C.UTF-8 ] || locales=(LOCPATH="$x_session_dir/locales")
-    env LANG="$locale" LC_ALL= "${locales[@]}" \
+    x_session_locale "$locale"
+    env "${LOCALE_ENV[@]}" \
         python3 "$here/win32_window.py" "$@" "${installer[0]}" "$work" || status=1
 done
 exit "$status"

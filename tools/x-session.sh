@@ -57,6 +57,19 @@ x_session_wine() {
         { cat "$x_session_dir/wine-prefix.log"; return 1; }
 }
 
+# x_session_locale LOCALE: sets LOCALE_ENV, the environment (for env) that runs a
+# program under LOCALE: C.UTF-8, or ru_RU.UTF-8, which a fresh system does not
+# have and which is made in the session the first time it is asked for.
+x_session_locale() {
+    LOCALE_ENV=(LANG="$1" LC_ALL=)
+    [ "$1" != C.UTF-8 ] || return 0
+    if [ ! -d "$x_session_dir/locales/$1" ]; then
+        mkdir -p "$x_session_dir/locales"
+        localedef -i "${1%%.*}" -f UTF-8 "$x_session_dir/locales/$1"
+    fi
+    LOCALE_ENV+=(LOCPATH="$x_session_dir/locales")
+}
+
 # x_session_open BINARY INPUT [FOLDER]: runs the simulator on a copy of INPUT,
 # and waits for its window. Without FOLDER it is started in the folder holding
 # the copy; with FOLDER (a name) the copy goes in a folder of that name, which
