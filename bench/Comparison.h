@@ -62,9 +62,9 @@ private:
 };
 
 // Then a matrix: a row per input, benchmarks named ROW/PROGRAM; the medians of
-// ours, the baselines, the floor and earlier releases, and how ours compares
-// with each (baseline over ours: how many times faster ours is; ours over the
-// floor: how far above it).
+// ours, the baselines, the floor, earlier releases and parts of ours, and how
+// ours compares with each (baseline over ours: how many times faster ours is;
+// ours and each part over the floor: how far above it).
 class TMatrixReporter : public TMedianReporter {
 public:
     TMatrixReporter(std::string ours, std::string baseline, std::string secondBaseline,
@@ -80,17 +80,21 @@ public:
         Rows_.push_back({std::move(name), std::move(label)});
     }
     void AddRelease(std::string name) { Releases_.push_back(std::move(name)); }
+    void AddPart(std::string name) { Parts_.push_back(std::move(name)); }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::vector<std::string> columns = {Ours_, Baselines_[0], Baselines_[1], Floor_};
         columns.insert(columns.end(), Releases_.begin(), Releases_.end());
+        columns.insert(columns.end(), Parts_.begin(), Parts_.end());
         std::printf("\n%-34s", "median ms");
         for (const auto& column : columns) std::printf(" %10s", column.c_str());
         std::printf(" |");
         for (const auto& baseline : Baselines_) std::printf(" %10s", ("x " + baseline).c_str());
         for (const auto& release : Releases_) std::printf(" %10s", ("x " + release).c_str());
-        std::printf(" %10s\n", ("/ " + Floor_).c_str());
+        std::printf(" %10s", ("/ " + Floor_).c_str());
+        for (const auto& part : Parts_) std::printf(" %14s", (part + " / " + Floor_).c_str());
+        std::printf("\n");
         for (const auto& [name, label] : Rows_) {
             const auto ms = [&](const std::string& column) {
                 return Milliseconds(name + "/" + column + RunSuffix);
@@ -101,7 +105,9 @@ public:
             const double ours = ms(Ours_);
             for (const auto& baseline : Baselines_) std::printf(" %10.2f", ms(baseline) / ours);
             for (const auto& release : Releases_) std::printf(" %10.2f", ms(release) / ours);
-            std::printf(" %10.2f\n", ours / ms(Floor_));
+            std::printf(" %10.2f", ours / ms(Floor_));
+            for (const auto& part : Parts_) std::printf(" %14.2f", ms(part) / ms(Floor_));
+            std::printf("\n");
         }
         std::fflush(stdout);
     }
@@ -112,4 +118,5 @@ private:
     std::string Floor_;
     std::vector<std::pair<std::string, std::string>> Rows_;
     std::vector<std::string> Releases_;
+    std::vector<std::string> Parts_;
 };

@@ -17,7 +17,9 @@
 
 #include "BatchRun.h"
 #include "Comparison.h"
+#include "FilePaths.h"
 #include "InputForms.h"
+#include "ScanAhead.h"
 
 namespace {
 
@@ -59,6 +61,28 @@ void TimeProgram(benchmark::State& state, const TProgram& program,
         std::filesystem::remove(folder / (program.Name + ".txt"));
         state.ResumeTiming();
         if (!Run(command)) state.SkipWithError(("the run failed: " + program.Path).c_str());
+    }
+}
+
+// What the runner's scanning thread does, alone and in this process: the input
+// read through and every number found and converted, one batch after another.
+// The scan is one sequence, so no run goes below it plus starting a process.
+void ScanInput(benchmark::State& state, const std::filesystem::path& input) {
+    auto batch = std::make_unique<TScannedBatch>();
+    for (auto _ : state) {
+        std::FILE* file = OpenFile(input, "r");
+        if (!file) return state.SkipWithError("cannot open the input");
+        TNumberScanner scanner(file);
+        std::size_t numbers = 0;
+        TScanEnd end = TScanEnd::Full;
+        while (end != TScanEnd::FailsForGood) {
+            end = scanner.Scan(batch->Values.data(), TScannedBatch::Room, batch->Count);
+            numbers += batch->Count;
+            benchmark::DoNotOptimize(batch->Values.data());
+        }
+        std::fclose(file);
+        if (numbers != 2 * static_cast<std::size_t>(Pairs))
+            state.SkipWithError("the scan found another count of numbers");
     }
 }
 
@@ -134,7 +158,14 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->UseRealTime();
+        benchmark::RegisterBenchmark(
+            (std::string(form) + "/scan").c_str(),
+            [=](benchmark::State& state) { ScanInput(state, folder / "input.txt"); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->UseRealTime();
     }
+    reporter.AddPart("scan");
     for (std::size_t p = 3; p < programs.size(); ++p) reporter.AddRelease(programs[p].Name);
     for (const bool vcd : {false, true}) {
         benchmark::RegisterBenchmark(
