@@ -454,6 +454,74 @@ TEST(DataFilesTest, BufferedWritesReachTheFileAtClose) {
     EXPECT_EQ(ReadTextFile("output.txt"), "-2147483648 42 ");
 }
 
+// A run of steps through the files reads and writes what stepping through the
+// files themselves does: across batches (an odd count of numbers, so pairs
+// straddle them), at failed reads and the end of the stream, under either flush
+// policy, and it hands the files back where they would be.
+TEST(DataFilesTest, ARunReadsAndWritesAsTheFilesDo) {
+    using TScanning = TDecimalReader::TScanning;
+    std::string manyNumbers;
+    for (int i = 0; i < 2 * 33'000 + 1; ++i) manyNumbers += std::to_string(i % 1000) + ' ';
+    const struct {
+        std::string_view Name, Input;
+        int Steps;
+    } inputs[] = {
+        {"worked example", WorkedExampleInput, 16},
+        {"odd count, then the end", "1 2 3", 4},
+        {"failed reads go on", "- 5 7 x 9", 4},
+        {"many numbers", manyNumbers, 33'002},
+    };
+    TScratchDirectory scratch;
+    for (const auto& input : inputs) {
+        for (const TScanning scanning : {TScanning::OnCallersThread, TScanning::OnItsOwnThread}) {
+            for (const TFlushPolicy policy :
+                 {TFlushPolicy::EveryWrite, TFlushPolicy::WhenBufferFills}) {
+                SCOPED_TRACE(std::string(input.Name) +
+                             (policy == TFlushPolicy::EveryWrite ? ", every write" : ", buffered"));
+                WriteTextFile("input.txt", input.Input);
+                TDataFiles expectedFiles("input.txt", "expected.txt"),
+                    files("input.txt", "output.txt");
+                TPreprocessorModel expected, model;
+                TRecordingView expectedView, view;
+                for (TDataFiles* opened : {&expectedFiles, &files}) {
+                    opened->SetScanning(scanning);
+                    ASSERT_EQ(opened->Open(), drOk);
+                    opened->SetFlushPolicy(policy);
+                }
+                const int throughRun = input.Steps / 2;
+                for (int step = 0; step < throughRun; ++step)
+                    expected.Step(expectedFiles, expectedView);
+                {
+                    TDataFiles::TRun run(files);
+                    for (int step = 0; step < throughRun; ++step) model.Step(run, view);
+                }
+                EXPECT_EQ(ReadTextFile("output.txt"), ReadTextFile("expected.txt"));
+                for (int step = throughRun; step < input.Steps; ++step) {
+                    expected.Step(expectedFiles, expectedView);
+                    model.Step(files, view);
+                }
+                EXPECT_TRUE(view.Snapshots == expectedView.Snapshots);
+                EXPECT_EQ(model.History(), expected.History());
+                EXPECT_TRUE(files.Close());
+                EXPECT_TRUE(expectedFiles.Close());
+                EXPECT_EQ(ReadTextFile("output.txt"), ReadTextFile("expected.txt"));
+            }
+        }
+    }
+
+    TDataFiles unopened;
+    TRegister minuend = 7, subtrahend = 8;
+    {
+        TDataFiles::TRun run(unopened);
+        run.ReadPair(minuend, subtrahend);
+        run.WriteOutput(1);
+        EXPECT_TRUE(run.WriteFailed());
+    }
+    EXPECT_EQ(minuend, 7);
+    EXPECT_EQ(subtrahend, 8);
+    EXPECT_EQ(unopened.LastError(), std::errc::bad_file_descriptor);
+}
+
 #ifndef _WIN32  // a file size limit, and /proc
 // A disk that fills up and later has room again: every value of every step is on
 // the file in the end, whole and in order, as if nothing had happened.
