@@ -63,19 +63,15 @@ private:
 };
 
 // The steps of a run, each recorded once it has written its value; a failed
-// write ends the run. Out of line and marked hot: inlined into the program's
-// start, which the compiler takes to run once and builds for size, the loop
-// divided where it could multiply and kept the run's state in memory, and took
-// as long as stepping through the files themselves.
+// write ends the run.
 template <class TRecord>
-[[gnu::hot, gnu::noinline]] void RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
+void RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
     TPreprocessorModel model;  // the views show no history, so none is kept
-    TDataFiles::TRun run(files);
     std::uint64_t step = 1;
     for (; step <= steps; ++step) {
         const TRegister written = model.Registers().PendingOutput;
-        model.Step(run, record);
-        if (run.WriteFailed()) break;
+        model.Step(files, record);
+        if (files.WriteFailed()) break;
         record.Record(step, written, model.EndOfData());
     }
     record.Finish(step - 1);

@@ -139,36 +139,3 @@ bool TDataFiles::Close() {
     }
     return !WriteFailed_;
 }
-
-// The batch holds fewer than two numbers: the reader reads on, as for the files.
-TDataFiles::TRun::TPairRead TDataFiles::TRun::ReadPairFromNextBatch(TDataFiles& files,
-                                                                    const TRegister* unread,
-                                                                    std::array<TRegister, 2> pair) {
-    TDecimalReader* reader = files.Reader_.get();
-    if (!reader) return {pair, unread, unread};
-    reader->ReadUpTo(unread);
-    reader->Read(pair[0]);
-    reader->Read(pair[1]);
-    return {pair, reader->Unread(), reader->UnreadEnd()};
-}
-
-TDataFiles::TRun::TOutputRoom TDataFiles::TRun::Flush(TDataFiles& files, char* end) {
-    if (files.OutputFile_) {
-        files.PendingSize_ = static_cast<std::size_t>(end - files.Pending_.get());
-        files.FlushPending();
-    } else {
-        files.RecordWriteToClosedFile();
-    }
-    return OutputRoom(files);
-}
-
-TDataFiles::TRun::TOutputRoom TDataFiles::TRun::OutputRoom(TDataFiles& files) {
-    if (!files.OutputFile_) {
-        thread_local char discarded[DecimalFormCapacity + 1];
-        return {discarded, discarded};
-    }
-    char* pending = files.Pending_.get();
-    const std::size_t flushPast =
-        files.FlushPolicy_ == TFlushPolicy::EveryWrite ? 0 : files.PendingFlushAt_;
-    return {pending + files.PendingSize_, pending + flushPast};
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -68,8 +67,6 @@ public:
     // Where the input is scanned ahead of the reads; set before Open.
     void SetScanning(TDecimalReader::TScanning scanning) { Scanning_ = scanning; }
 
-    class TRun;
-
     // A write or flush of the output file has failed at least once. What it did not
     // take is written by later writes once it can be, or by Close.
     bool WriteFailed() const { return WriteFailed_; }
@@ -110,89 +107,6 @@ private:
     TDecimalReader::TScanning Scanning_ = TDecimalReader::TScanning::OnCallersThread;
     bool WriteFailed_ = false;
     std::error_code LastError_;
-};
-
-// Reading and writing for a long run of steps, as the files' ReadPair and
-// WriteOutput do, with the read position and the end of the pending output held
-// here: a byte written may alias any member of the files, so the compiler
-// reloads those at every step, but it keeps these in registers (the run's
-// address is never passed on, so no byte written can alias it). The batch
-// runner's steps take a fifth fewer instructions so (72 a step instead of 90).
-// While a run exists the files are used only through it; it hands both back to
-// them when it ends.
-class TDataFiles::TRun {
-public:
-    explicit TRun(TDataFiles& files) : Files_(files) {
-        if (Files_.Reader_) {
-            Unread_ = Files_.Reader_->Unread();
-            UnreadEnd_ = Files_.Reader_->UnreadEnd();
-        }
-        const TOutputRoom room = OutputRoom(Files_);
-        PendingEnd_ = room.End;
-        FlushAt_ = room.FlushAt;
-    }
-    ~TRun() {
-        if (Files_.Reader_) Files_.Reader_->ReadUpTo(Unread_);
-        if (Files_.OutputFile_)
-            Files_.PendingSize_ = static_cast<std::size_t>(PendingEnd_ - Files_.Pending_.get());
-    }
-    TRun(const TRun&) = delete;
-    TRun& operator=(const TRun&) = delete;
-
-    void ReadPair(TRegister& minuend, TRegister& subtrahend) {
-        if (UnreadEnd_ - Unread_ >= 2) {
-            minuend = Unread_[0];
-            subtrahend = Unread_[1];
-            Unread_ += 2;
-            return;
-        }
-        const TPairRead read = ReadPairFromNextBatch(Files_, Unread_, {minuend, subtrahend});
-        minuend = read.Pair[0];
-        subtrahend = read.Pair[1];
-        Unread_ = read.Unread;
-        UnreadEnd_ = read.UnreadEnd;
-    }
-
-    void WriteOutput(TRegister value) {
-        char* end = WriteDecimal(PendingEnd_, value);
-        *end++ = ' ';
-        PendingEnd_ = end;
-        if (end > FlushAt_) {
-            const TOutputRoom room = Flush(Files_, end);
-            PendingEnd_ = room.End;
-            FlushAt_ = room.FlushAt;
-        }
-    }
-
-    bool WriteFailed() const { return Files_.WriteFailed(); }
-
-private:
-    struct TPairRead {
-        std::array<TRegister, 2> Pair;
-        const TRegister* Unread;
-        const TRegister* UnreadEnd;
-    };
-    // The end of the pending output, and the point past which a value written
-    // is flushed: at once, or once the buffer fills, as the files' policy says.
-    // Without an output file values go to a scrap of memory and are reported
-    // as writes to a closed file, as the files do themselves.
-    struct TOutputRoom {
-        char* End;
-        char* FlushAt;
-    };
-
-    // The slow paths take what they need and give back the new state, rather
-    // than the run's address.
-    static TPairRead ReadPairFromNextBatch(TDataFiles& files, const TRegister* unread,
-                                           std::array<TRegister, 2> pair);
-    static TOutputRoom Flush(TDataFiles& files, char* end);
-    static TOutputRoom OutputRoom(TDataFiles& files);
-
-    TDataFiles& Files_;
-    const TRegister* Unread_ = nullptr;
-    const TRegister* UnreadEnd_ = nullptr;
-    char* PendingEnd_ = nullptr;
-    char* FlushAt_ = nullptr;
 };
 
 // The process-wide data files of the simulator.

@@ -37,12 +37,6 @@ public:
         return true;
     }
 
-    // The numbers scanned ahead and not read yet, for a caller that reads them
-    // itself and then says where it stopped.
-    const TRegister* Unread() const { return Values_ + Taken_; }
-    const TRegister* UnreadEnd() const { return Values_ + Count_; }
-    void ReadUpTo(const TRegister* next) { Taken_ = static_cast<std::size_t>(next - Values_); }
-
 private:
     struct TReadResult {
         bool Read;

@@ -41,14 +41,6 @@ concept HistoryView = PreprocessorView<TView> && requires(TView view, const std:
     view.ShowHistory(history);
 };
 
-// What a step reads its pair from and writes its value to: the data files, or
-// a run of steps through them.
-template <class TPorts>
-concept DataPorts = requires(TPorts ports, TRegister& value) {
-    ports.ReadPair(value, value);
-    ports.WriteOutput(value);
-};
-
 // A view as an interface, for views chosen at run time.
 class IPreprocessorView {
 public:
@@ -115,11 +107,11 @@ public:
     // Reads a pair, applies the end-of-data rule, publishes the registers,
     // extends and publishes the history (for a view that shows it), writes the
     // pending value, and advances.
-    // The one step rule for every view, through the files or a run of steps
-    // through them: defined here, so with a view whose operations do nothing, a
-    // step compiles to the reading, the arithmetic and the writing alone.
-    template <DataPorts TFiles, PreprocessorView TView>
-    void Step(TFiles& files, TView& view);
+    // The one step rule for every view: defined here, so with a view whose
+    // operations do nothing, a step compiles to the reading, the arithmetic and
+    // the writing alone.
+    template <PreprocessorView TView>
+    void Step(TDataFiles& files, TView& view);
 
     const TRegisters& Registers() const { return Registers_; }
     bool EndOfData() const { return EndOfData_; }
@@ -138,8 +130,8 @@ private:
     std::string History_ = " ";
 };
 
-template <DataPorts TFiles, PreprocessorView TView>
-void TPreprocessorModel::Step(TFiles& files, TView& view) {
+template <PreprocessorView TView>
+void TPreprocessorModel::Step(TDataFiles& files, TView& view) {
     files.ReadPair(Registers_.Minuend, Registers_.Subtrahend);
     ApplyEndOfDataRule();
     view.ShowSnapshot(Snapshot());
