@@ -17,11 +17,18 @@ public:
             if (run.error_occurred) continue;
             const std::string name = run.run_name.str();
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !Medians_.count(name)))
+            if (median || (run.run_type == Run::RT_Iteration && !Medians_.count(name))) {
                 Medians_[name] = run.GetAdjustedRealTime() * 1e3 /
                                  benchmark::GetTimeUnitMultiplier(run.time_unit);
+                const auto cpu = run.counters.find(CpuCounter);
+                if (cpu != run.counters.end()) CpuMedians_[name] = cpu->second.value;
+            }
         }
     }
+
+    // A counter of processor time in milliseconds, for benchmarks whose real
+    // time is spent in other processes.
+    static constexpr const char* CpuCounter = "cpu_ms";
 
 protected:
     // The median of a benchmark in milliseconds, or a negative number if it did not run.
@@ -29,9 +36,15 @@ protected:
         const auto found = Medians_.find(name);
         return found == Medians_.end() ? -1 : found->second;
     }
+    // The median of its processor time counter, or a negative number if it has none.
+    double CpuMilliseconds(const std::string& name) const {
+        const auto found = CpuMedians_.find(name);
+        return found == CpuMedians_.end() ? -1 : found->second;
+    }
 
 private:
     std::map<std::string, double> Medians_;
+    std::map<std::string, double> CpuMedians_;
 };
 
 // Then, for each named pair of benchmarks, how many times faster the first ran
@@ -99,6 +112,7 @@ public:
             const auto ms = [&](const std::string& column) {
                 return Milliseconds(name + "/" + column + RunSuffix);
             };
+            if (ms(Ours_) < 0) continue;  // a row left out by --benchmark_filter
             std::printf("%-34s", label.c_str());
             for (const auto& column : columns) std::printf(" %10.1f", ms(column));
             std::printf(" |");
@@ -109,10 +123,33 @@ public:
             for (const auto& part : Parts_) std::printf(" %14.2f", ms(part) / ms(Floor_));
             std::printf("\n");
         }
+        PrintProcessorTimes();
         std::fflush(stdout);
     }
 
 private:
+    // The processor time of ours, the baselines, the floor and the releases, all
+    // threads and the system's work for them included. Two processors cannot run
+    // ours in less than half its time: that half over the floor is the least
+    // "/ floor" that ours could show on two.
+    void PrintProcessorTimes() const {
+        std::vector<std::string> columns = {Ours_, Baselines_[0], Baselines_[1], Floor_};
+        columns.insert(columns.end(), Releases_.begin(), Releases_.end());
+        std::printf("\n%-34s", "median processor ms");
+        for (const auto& column : columns) std::printf(" %10s", column.c_str());
+        std::printf(" | %18s\n", (Ours_ + " / 2 / " + Floor_).c_str());
+        for (const auto& [name, label] : Rows_) {
+            const auto cpu = [&](const std::string& column) {
+                return CpuMilliseconds(name + "/" + column + RunSuffix);
+            };
+            if (cpu(Ours_) < 0) continue;
+            std::printf("%-34s", label.c_str());
+            for (const auto& column : columns) std::printf(" %10.1f", cpu(column));
+            std::printf(" | %18.2f\n",
+                        cpu(Ours_) / 2 / Milliseconds(name + "/" + Floor_ + RunSuffix));
+        }
+    }
+
     std::string Ours_;
     std::vector<std::string> Baselines_;
     std::string Floor_;

@@ -5,6 +5,7 @@
 // release's runner named with --release=NAME=PATH. All take turns; every output
 // is compared with the fscanf loop's at the end.
 #include <spawn.h>  // platform corner: the benchmarks time POSIX processes
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <cstdint>
@@ -32,14 +33,23 @@ struct TProgram {
     bool Runner;  // takes the runner's options rather than INPUT OUTPUT STEPS
 };
 
-bool Run(const std::vector<std::string>& command) {
+double Milliseconds(const timeval& time) {
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+}
+
+// Runs the command to its end; false if it failed. cpuMs, if given, receives
+// the processor time it took, in user and system mode, every thread's.
+bool Run(const std::vector<std::string>& command, double* cpuMs = nullptr) {
     std::vector<char*> argv;
     for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     pid_t child = 0;
     if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
     int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child) return false;
+    if (cpuMs) *cpuMs = Milliseconds(usage.ru_utime) + Milliseconds(usage.ru_stime);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::vector<std::string> Command(const TProgram& program, const std::filesystem::path& folder,
@@ -60,7 +70,10 @@ void TimeProgram(benchmark::State& state, const TProgram& program,
         state.PauseTiming();
         std::filesystem::remove(folder / (program.Name + ".txt"));
         state.ResumeTiming();
-        if (!Run(command)) state.SkipWithError(("the run failed: " + program.Path).c_str());
+        double cpuMs = 0;
+        if (!Run(command, &cpuMs))
+            state.SkipWithError(("the run failed: " + program.Path).c_str());
+        state.counters[TMatrixReporter::CpuCounter] = cpuMs;
     }
 }
 
