@@ -97,8 +97,7 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::vector<std::string> columns = {Ours_, Baselines_[0], Baselines_[1], Floor_};
-        columns.insert(columns.end(), Releases_.begin(), Releases_.end());
+        std::vector<std::string> columns = Programs();
         columns.insert(columns.end(), Parts_.begin(), Parts_.end());
         std::printf("\n%-34s", "median ms");
         for (const auto& column : columns) std::printf(" %10s", column.c_str());
@@ -110,7 +109,7 @@ public:
         std::printf("\n");
         for (const auto& [name, label] : Rows_) {
             const auto ms = [&](const std::string& column) {
-                return Milliseconds(name + "/" + column + RunSuffix);
+                return Milliseconds(RunName(name, column));
             };
             if (ms(Ours_) < 0) continue;  // a row left out by --benchmark_filter
             std::printf("%-34s", label.c_str());
@@ -133,21 +132,31 @@ private:
     // ours in less than half its time: that half over the floor is the least
     // "/ floor" that ours could show on two.
     void PrintProcessorTimes() const {
-        std::vector<std::string> columns = {Ours_, Baselines_[0], Baselines_[1], Floor_};
-        columns.insert(columns.end(), Releases_.begin(), Releases_.end());
+        const std::vector<std::string> columns = Programs();
         std::printf("\n%-34s", "median processor ms");
         for (const auto& column : columns) std::printf(" %10s", column.c_str());
         std::printf(" | %18s\n", (Ours_ + " / 2 / " + Floor_).c_str());
         for (const auto& [name, label] : Rows_) {
             const auto cpu = [&](const std::string& column) {
-                return CpuMilliseconds(name + "/" + column + RunSuffix);
+                return CpuMilliseconds(RunName(name, column));
             };
             if (cpu(Ours_) < 0) continue;
             std::printf("%-34s", label.c_str());
             for (const auto& column : columns) std::printf(" %10.1f", cpu(column));
             std::printf(" | %18.2f\n",
-                        cpu(Ours_) / 2 / Milliseconds(name + "/" + Floor_ + RunSuffix));
+                        cpu(Ours_) / 2 / Milliseconds(RunName(name, Floor_)));
         }
+    }
+
+    // The columns that are whole programs: ours, the baselines, the floor, the releases.
+    std::vector<std::string> Programs() const {
+        std::vector<std::string> programs = {Ours_, Baselines_[0], Baselines_[1], Floor_};
+        programs.insert(programs.end(), Releases_.begin(), Releases_.end());
+        return programs;
+    }
+
+    static std::string RunName(const std::string& row, const std::string& column) {
+        return row + "/" + column + RunSuffix;
     }
 
     std::string Ours_;
