@@ -1,14 +1,8 @@
 # The window on the Win32 API itself: the same form and handlers (Unit1), the
 # same neutral part of the framework, and the services given in framework/win32.
 # Its form header is made from Unit1.ui at build time, as uic makes Qt's.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(form_header ${CMAKE_CURRENT_BINARY_DIR}/win32/ui_Unit1.h)
-add_custom_command(OUTPUT ${form_header}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/win32
-    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/cmake/ui_to_win32.py
-            ${CMAKE_CURRENT_SOURCE_DIR}/Unit1.ui ${form_header}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/Unit1.ui ${PROJECT_SOURCE_DIR}/cmake/ui_to_win32.py
-    COMMENT "Making the Windows form header from Unit1.ui")
+include(FormHeader)
+add_form_header(form_header ${CMAKE_CURRENT_BINARY_DIR}/win32 ${CMAKE_CURRENT_SOURCE_DIR}/Unit1.ui)
 
 # The icon resource, drawn from the same SVG as the Linux icons.
 include(RenderIcon)

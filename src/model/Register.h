@@ -22,8 +22,9 @@ constexpr TRegister WrappingSub(TRegister a, TRegister b) {
 namespace RegisterDetail {
 
 // The four decimal digits of each number below 10,000, zero-padded, as ASCII,
-// the first digit in the lowest byte.
-constexpr auto FourDigits = [] {
+// the first digit in the lowest byte. Filled at start-up rather than stored in
+// the program: 40 KB less to download in the web page, and no slower to read.
+inline const auto FourDigits = [] {
     std::array<std::uint32_t, 10000> table{};
     for (std::uint32_t i = 0; i < table.size(); ++i) {
         table[i] = (0x30 + i / 1000) | (0x30 + i / 100 % 10) << 8 | (0x30 + i / 10 % 10) << 16 |

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "FormDescription.h"
+
 class TObject {
 public:
     virtual ~TObject() = default;
@@ -20,38 +22,6 @@ public:
 
 // An event handler: it receives the control that raised the event.
 using TNotifyEvent = std::function<void(TObject* sender)>;
-
-// What a form description says of the form and of each control; the
-// Windows front-end's form header holds it, made from the Qt Designer form.
-struct TColor {
-    unsigned char Red, Green, Blue;
-};
-struct TRect {
-    int Left, Top, Width, Height;
-};
-struct TFormDescription {
-    const char* Name;
-    const char* Caption;  // UTF-8
-    TRect Place;          // the frame's place on the screen, the client area's size
-    const char* FontFamily;
-    int FontHeight;  // in pixels
-    std::optional<TColor> Color;
-    std::optional<TColor> TextColor;
-};
-enum class TControlKind { GroupBox, Button, Label, Memo };
-struct TControlDescription {
-    TControlKind Kind;
-    const char* Name;
-    int Parent;  // index of the parent in the description, -1 for the form
-    TRect Place;
-    const char* Caption;  // UTF-8
-    const char* FontFamily;
-    int FontHeight;                   // in pixels
-    std::optional<TColor> Color;      // none: the parent's
-    std::optional<TColor> TextColor;  // none: the system's
-    bool TabStop;
-    bool Default;  // the button that Return clicks when no other button has the focus
-};
 
 class TForm;
 

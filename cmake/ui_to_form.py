@@ -1,16 +1,17 @@
 #!/usr/bin/env python3
-"""Writes the Windows front-end's form header from a Qt Designer form: the form
-and every control as data (kind, name, parent, place, size, caption, font, colours,
-tab stop, default button), and a class Ui::<form> whose setupUi builds the
-controls from that data, as Qt's uic does for the Qt front-end. So the form is
-described once, in the .ui file, for both.
+"""Writes the form header of the front-ends without a designer compiler (the
+Win32 window and the web page) from a Qt Designer form: the form and every
+control as data (kind, name, parent, place, size, caption, font, colours, tab
+stop, default button, accessible name, the control a label names), and a class
+Ui::<form> whose setupUi builds the controls from that data, as Qt's uic does
+for the Qt front-end. So the form is described once, in the .ui file, for all.
 
 Fonts and colours come from the form's style sheet, of which this reads what
 both front-ends share (the rules of one type, #name or * selector, for font,
 font-size, color and background-color; the rest is Qt's look and ignored), and
 from a control's palette (Base and Text, for a text box).
 
-usage: ui_to_win32.py FORM.ui OUTPUT.h"""
+usage: ui_to_form.py FORM.ui OUTPUT.h"""
 import re
 import sys
 import xml.etree.ElementTree as ET
@@ -22,7 +23,7 @@ QT_LOOK = {"border", "border-radius", "margin-top", "subcontrol-origin", "left",
 
 
 def fail(message):
-    sys.exit(f"ui_to_win32.py: {message}")
+    sys.exit(f"ui_to_form.py: {message}")
 
 
 def colour(text):
@@ -105,50 +106,79 @@ def cxx_colour(value):
     return "std::nullopt" if value is None else "TColor{%d, %d, %d}" % value
 
 
-def main(form_path, output_path):
+def describe(form_path):
+    """The form and its controls as the front-ends take them: (form, controls), each
+    a dict; the controls depth first, parents before their children, siblings in
+    the order they are created in."""
     ui = ET.parse(form_path).getroot()
     form = ui.find("widget")
     form_class = ui.find("class").text
     rules = style_rules(text_of(form, "styleSheet"))
     tab_stops = [stop.text for stop in ui.findall("tabstops/tabstop")]
-    rows, members = [], []
+    names = [name for name in (w.get("name") for w in form.iter("widget")) if name != form_class]
+    controls = []
 
     def walk(widget, parent_index):
         for child in widget.findall("widget"):
             kind = KINDS.get(child.get("class"))
             if kind is None:
-                fail(f"a control of a kind the Windows front-end lacks: {child.get('class')}")
+                fail(f"a control of a kind these front-ends lack: {child.get('class')}")
             name = child.get("name")
             rect = prop(child, "geometry")
-            x, y, w, h = (int(rect.find(part).text) for part in ("x", "y", "width", "height"))
-            caption = text_of(child, "title" if kind == "GroupBox" else "text")
             style = styled(rules, name, kind)
             palette = palette_colours(child)
-            background = palette.get("Base", style.get("background"))
-            text = palette.get("Text", style.get("text"))
-            default = text_of(child, "default") == "true"
-            tab_stop = name in tab_stops
-            rows.append(
-                f"    {{TControlKind::{kind}, {cxx_string(name)}, {parent_index}, "
-                f"{{{x}, {y}, {w}, {h}}}, {cxx_string(caption)}, {cxx_string(style['family'])}, "
-                f"{style['size']}, {cxx_colour(background)}, {cxx_colour(text)}, "
-                f"{'true' if tab_stop else 'false'}, {'true' if default else 'false'}}},")
-            members.append((f"T{kind}", name, len(rows) - 1))
-            walk(child, len(rows) - 1)
+            buddy = text_of(child, "buddy")
+            if buddy and buddy not in names:
+                fail(f"{name} names a control the form lacks: {buddy}")
+            controls.append({
+                "kind": kind, "class": child.get("class"), "name": name,
+                "parent": parent_index, "parent_name": widget.get("name"),
+                "place": tuple(int(rect.find(part).text) for part in ("x", "y", "width", "height")),
+                "caption": text_of(child, "title" if kind == "GroupBox" else "text"),
+                "family": style["family"], "size": style["size"],
+                "background": palette.get("Base", style.get("background")),
+                "text": palette.get("Text", style.get("text")),
+                "tab_stop": name in tab_stops, "default": text_of(child, "default") == "true",
+                "accessible_name": text_of(child, "accessibleName"),
+                "buddy": names.index(buddy) if buddy else -1})
+            walk(child, len(controls) - 1)
 
     walk(form, -1)
     size = prop(form, "geometry")
     position = prop(form, "framePosition")
     style = styled(rules, form_class, "Form")
+    described_form = {
+        "class": form_class, "caption": text_of(form, "windowTitle"),
+        "place": (int(position.find("x").text), int(position.find("y").text),
+                  int(size.find("width").text), int(size.find("height").text)),
+        "family": style["family"], "size": style["size"],
+        "background": style.get("background"), "text": style.get("text")}
+    return described_form, controls
+
+
+def cxx_bool(value):
+    return "true" if value else "false"
+
+
+def main(form_path, output_path):
+    form, controls = describe(form_path)
+    form_class = form["class"]
+    rows = [
+        f"    {{TControlKind::{c['kind']}, {cxx_string(c['name'])}, {c['parent']}, "
+        f"{{{', '.join(map(str, c['place']))}}}, {cxx_string(c['caption'])}, "
+        f"{cxx_string(c['family'])}, {c['size']}, {cxx_colour(c['background'])}, "
+        f"{cxx_colour(c['text'])}, {cxx_bool(c['tab_stop'])}, {cxx_bool(c['default'])}, "
+        f"{cxx_string(c['accessible_name'])}, {c['buddy']}}},"
+        for c in controls]
+    members = [(f"T{c['kind']}", c["name"], index) for index, c in enumerate(controls)]
     lines = [
-        f"// Generated from {form_path.split('/')[-1]} by cmake/ui_to_win32.py: do not edit.",
+        f"// Generated from {form_path.split('/')[-1]} by cmake/ui_to_form.py: do not edit.",
         "#pragma once", "", '#include "Controls.h"', "", "namespace Ui {", "",
         f"inline constexpr TFormDescription {form_class}Form{{",
-        f"    {cxx_string(form_class)}, {cxx_string(text_of(form, 'windowTitle'))},",
-        f"    {{{position.find('x').text}, {position.find('y').text}, "
-        f"{size.find('width').text}, {size.find('height').text}}},",
-        f"    {cxx_string(style['family'])}, {style['size']}, "
-        f"{cxx_colour(style.get('background'))}, {cxx_colour(style.get('text'))}}};", "",
+        f"    {cxx_string(form_class)}, {cxx_string(form['caption'])},",
+        f"    {{{', '.join(map(str, form['place']))}}},",
+        f"    {cxx_string(form['family'])}, {form['size']}, "
+        f"{cxx_colour(form['background'])}, {cxx_colour(form['text'])}}};", "",
         "// Parents before their children, siblings in the order they are created in.",
         f"inline constexpr TControlDescription {form_class}Controls[] = {{", *rows, "};", "",
         f"class {form_class} {{", "public:",

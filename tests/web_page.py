@@ -1,0 +1,397 @@
+#!/usr/bin/env python3
+"""The web page in a real browser engine, as a person uses it, opened from disk:
+its form against the form description (places, sizes, fonts, colours, captions,
+tab order), the worked example stepped by Return and by clicks with every label
+and the memo checked against the native runner's trace after each step,
+output.txt downloaded, kept over a reload, the timer timed, other inputs opened
+with the file chooser (one from the fixtures, one without numbers, a large one)
+and each stepped against the runner, and the keyboard alone. In Chromium also
+what a screen reader receives (its accessibility tree), and a folder chosen
+through the File System Access API (the page served on the loopback for that,
+with folders of the browser's own private file system standing in for the
+user's): a missing input.txt's message box, and output.txt on disk at each step.
+
+usage: web_page.py ENGINE PAGE NATIVE_BATCH FORM INPUT SECOND_INPUT WORK_DIR
+ENGINE: chromium or webkit"""
+import functools
+import glob
+import http.server
+import sys
+import threading
+import time
+from pathlib import Path
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service as ChromeService
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+from scenario import REGISTERS, WORKED_EXAMPLE_OUTPUT, check, finish, wait_for
+from scenario import expected_states as runner_states
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "cmake"))
+from ui_to_form import describe  # noqa: E402  the form as the page is built from it
+
+engine, page, native_batch, form_path, input_path, second_input, work = sys.argv[1:8]
+work = Path(work)
+page = Path(page).resolve()
+FORM, CONTROLS = describe(form_path)
+
+
+def open_browser():
+    if engine == "chromium":
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                         "--no-first-run", "--disable-background-networking",
+                         "--disable-component-update", "--disable-sync",
+                         f"--user-data-dir={work / 'profile'}", "--window-size=1200,700"):
+            options.add_argument(argument)
+        return webdriver.Chrome(service=ChromeService("/usr/bin/chromedriver"), options=options)
+    options = webdriver.WebKitGTKOptions()
+    options.binary_location = glob.glob("/usr/lib/*/webkit2gtk-4.*/MiniBrowser")[0]
+    options.add_argument("--automation")
+    browser = webdriver.WebKitGTK(options=options)
+    browser.set_window_size(1200, 700)
+    return browser
+
+
+browser = open_browser()
+
+
+def load(url=page.as_uri()):
+    browser.get(url)
+    wait_for(lambda: browser.execute_script("return !!document.getElementById('Button1')"))
+
+
+def shown():
+    """Every value label's text and the memo's."""
+    return browser.execute_script(
+        "const shown = {};"
+        "for (const name of arguments[0]) shown[name] = document.getElementById(name).textContent;"
+        "shown.Memo1 = document.getElementById('Memo1').value;"
+        "return shown;", list(REGISTERS))
+
+
+def expected_states(input_file, steps):
+    return runner_states(native_batch, input_file, steps, work)
+
+
+def step_and_compare(states, what, first_by_return=False):
+    """Steps once per state, by a click (the first by Return if asked), and
+    compares what is shown; stops at the first difference."""
+    for number, state in enumerate(states, start=1):
+        if number == 1 and first_by_return:
+            browser.switch_to.active_element.send_keys(Keys.RETURN)
+        else:
+            browser.find_element(By.ID, "Button1").click()
+        if not wait_for(lambda: shown() == state, timeout=2):
+            actual = shown()
+            check(False, f"{what}, step {number}: shown, expected: "
+                         f"{ {k: (actual.get(k), v) for k, v in state.items() if actual.get(k) != v} }")
+            return False
+    return True
+
+
+def blank():
+    return all(text == "" for text in shown().values())
+
+
+CAPTURE_DOWNLOAD = """
+const [id, done] = arguments;
+const create = URL.createObjectURL;
+URL.createObjectURL = blob => {
+  URL.createObjectURL = create;
+  blob.text().then(done);
+  return create.call(URL, blob);
+};
+document.getElementById(id).click();
+"""
+
+
+def downloaded(button="download-output"):
+    """What a click on the button downloads. Chromium saves it to disk, where it is
+    read; WebKit's driver keeps no downloads, so there it is the file as the page
+    hands it to the browser."""
+    if engine != "chromium":
+        return browser.execute_async_script(CAPTURE_DOWNLOAD, button)
+    folder = work / f"downloads-{time.monotonic_ns()}"
+    folder.mkdir()
+    browser.execute_cdp_cmd("Page.setDownloadBehavior",
+                            {"behavior": "allow", "downloadPath": str(folder)})
+    browser.find_element(By.ID, button).click()
+    file = folder / "output.txt"
+    return wait_for(lambda: file.exists() and file.read_text()) or ""
+
+
+# --- The scenarios ---------------------------------------------------------------------
+
+GEOMETRY = """
+const shown = {};
+for (const name of arguments[0]) {
+  const element = document.getElementById(name);
+  const style = getComputedStyle(element);
+  const caption = element.querySelector('.caption');
+  shown[name] = [element.offsetLeft, element.offsetTop, element.offsetWidth, element.offsetHeight,
+                 style.fontSize, style.backgroundColor, style.color,
+                 (caption || element).textContent, element.parentElement.id];
+}
+const form = document.getElementById(arguments[1]);
+const focusable = [...form.querySelectorAll('button, textarea')].filter(e => e.tabIndex >= 0);
+return [shown, [form.offsetWidth, form.offsetHeight, getComputedStyle(form).backgroundColor,
+                getComputedStyle(form).fontSize],
+        focusable.map(e => e.id), document.title, document.documentElement.lang,
+        document.activeElement.id];
+"""
+
+
+def css_colour(colour):
+    return "rgb(%d, %d, %d)" % colour
+
+
+def form_as_described():
+    names = [control["name"] for control in CONTROLS]
+    controls, form, focusable, title, language, focus = browser.execute_script(
+        GEOMETRY, names, FORM["class"])
+    check(title == FORM["caption"] and language == "ru",
+          f"the page's title {title!r} and language {language!r}")
+    check(form == [*FORM["place"][2:], css_colour(FORM["background"]), f"{FORM['size']}px"],
+          f"the form: {form}")
+    tab_stops = [control["name"] for control in CONTROLS if control["tab_stop"]]
+    check(focusable == tab_stops, f"tab order {focusable}, described {tab_stops}")
+    check(focus == "Button1", f"the focus at the start on {focus!r}")
+    parents = {-1: FORM["class"], **{i: c["name"] for i, c in enumerate(CONTROLS)}}
+    for control in CONTROLS:
+        left, top, width, height, size, background, colour, caption, parent = \
+            controls[control["name"]]
+        described = control["place"]
+        what = f"{control['name']}: at {left}, {top}, {width} x {height}, in {parent}"
+        check((left, top, parent) == (*described[:2], parents[control["parent"]]),
+              f"{what}; described at {described[:2]} in {parents[control['parent']]}")
+        if control["kind"] != "Label":
+            check((width, height) == described[2:], f"{what}; described {described}")
+        elif caption:  # a label fits its text, a line of its font high
+            check(abs(height - described[3]) <= 4, f"{what}: its font's line described {described[3]}")
+        check(size == f"{control['size']}px", f"{control['name']}: font {size}")
+        check(caption == control["caption"], f"{control['name']}: caption {caption!r}")
+        if control["background"]:
+            check(background == css_colour(control["background"]),
+                  f"{control['name']}: background {background}")
+        if control["text"]:
+            check(colour == css_colour(control["text"]), f"{control['name']}: text {colour}")
+    check(blank(), f"before the first step: {shown()}")
+
+
+def worked_example():
+    states, native = expected_states(input_path, 16)
+    shown_right = step_and_compare(states, "the worked example", first_by_return=True)
+    print(f"16 steps shown as the native trace: {shown_right}")
+    output = downloaded()
+    check(output == WORKED_EXAMPLE_OUTPUT == native, f"output.txt downloaded: {output!r}")
+
+
+def kept_over_a_reload():
+    """The last session's output.txt stays downloadable after a reload, until the
+    new run writes."""
+    load()
+    previous = browser.find_element(By.ID, "download-previous")
+    if check(previous.is_displayed(), "no previous session's output.txt after a reload"):
+        output = downloaded("download-previous")
+        check(output == WORKED_EXAMPLE_OUTPUT, f"the previous session's output.txt: {output!r}")
+    browser.find_element(By.ID, "Button1").click()
+    check(wait_for(lambda: not previous.is_displayed()),
+          "the previous session's output.txt offered after the new run wrote")
+
+
+def timer():
+    """One step a second from the click on; the button greyed, the focus on
+    "Следующий шаг"."""
+    button2 = browser.find_element(By.ID, "Button2")
+    button2.click()
+    started = time.monotonic()
+    focus = browser.switch_to.active_element.get_attribute("id")
+    check(not button2.is_enabled() and focus == "Button1",
+          f"after the click: enabled {button2.is_enabled()}, focus on {focus!r}")
+    before = len(shown()["Memo1"].split())
+    ticks = []
+    while len(ticks) < 5 and time.monotonic() - started < 8:
+        values = len(shown()["Memo1"].split())
+        while len(ticks) < values - before:
+            ticks.append(time.monotonic() - started)
+        time.sleep(0.02)
+    print("timer steps at", ", ".join(f"{t:.2f}" for t in ticks), "s")
+    check(len(ticks) == 5 and abs(ticks[4] - 5) <= 0.5 and abs(ticks[0] - 1) <= 0.5,
+          f"5 timer steps at {ticks}: expected one a second")
+
+
+def keyboard_alone():
+    """Tab moves through the buttons to the memo; Return steps wherever the focus
+    is but on another button or in the memo."""
+    load()
+    order = []
+    for _ in range(3):
+        order.append(browser.switch_to.active_element.get_attribute("id"))
+        browser.switch_to.active_element.send_keys(Keys.TAB)
+    check(order == ["Button1", "Button2", "Memo1"], f"Tab goes through {order}")
+    browser.execute_script("document.activeElement.blur()")
+    browser.find_element(By.TAG_NAME, "body").send_keys(Keys.RETURN)
+    check(wait_for(lambda: shown()["Memo1"] == " 0 "), f"Return on the page: {shown()['Memo1']!r}")
+
+
+def open_file(path, states, what):
+    """Opens `path` with the file chooser: the run starts again on it (values and
+    memo blank), and steps as the runner does."""
+    browser.find_element(By.ID, "Button1").click()  # something to be cleared
+    chooser = browser.find_element(By.ID, "input-file")
+    browser.execute_script("window.started = false;"
+                           "addEventListener('preprocessor-started', () => window.started = true)")
+    chooser.send_keys(str(path))
+    if not check(wait_for(lambda: browser.execute_script("return window.started"), timeout=20),
+                 f"{what}: the run did not start again"):
+        return
+    enabled = browser.find_element(By.ID, "Button2").is_enabled()
+    check(blank() and enabled, f"{what}: not started afresh: {shown()}, Button2 enabled {enabled}")
+    step_and_compare(states, what)
+
+
+def other_inputs():
+    second = expected_states(second_input, 24)[0]
+    open_file(Path(second_input).resolve(), second, "an input from the fixtures")
+    no_numbers = work / "no numbers.txt"
+    no_numbers.write_text("нет здесь чисел\n")
+    open_file(no_numbers, expected_states(no_numbers, 4)[0], "a file with no numbers")
+
+    # 50 MB of pairs: the page must not stall while it opens them.
+    large = work / "large.txt"
+    line = b"123456 -654321\r\n"
+    large.write_bytes(line * (50 * 1024 * 1024 // len(line)))
+    browser.execute_script("window.beats = [performance.now()];"
+                           "setInterval(() => beats.push(performance.now()), 20)")
+    open_file(large, expected_states(large, 3)[0], "a 50 MB input")
+    gaps = browser.execute_script(
+        "return beats.slice(1).map((beat, i) => beat - beats[i])")
+    print(f"opening 50 MB: the longest stall {max(gaps):.0f} ms")
+    check(max(gaps) < 1000, f"opening 50 MB stalled the page for {max(gaps):.0f} ms")
+
+
+def accessibility_tree():
+    """What a screen reader gets after five steps: each value label named for its
+    register, its number as its text, changes announced politely; the memo a text
+    box named ODB."""
+    load()
+    states, _ = expected_states(input_path, 5)
+    for _ in range(5):
+        browser.find_element(By.ID, "Button1").click()
+    wait_for(lambda: shown() == states[4])
+    nodes = browser.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
+    by_id = {node["nodeId"]: node for node in nodes}
+
+    def name(node):
+        return node.get("name", {}).get("value", "")
+
+    def text(node):
+        return "".join(name(by_id[child]) for child in node.get("childIds", []) if child in by_id)
+
+    def properties(node):
+        return {p["name"]: p["value"].get("value") for p in node.get("properties", [])}
+
+    def found(role, accessible_name):
+        return next((node for node in nodes if not node.get("ignored") and
+                     node["role"]["value"] == role and name(node) == accessible_name), None)
+
+    for control in CONTROLS:
+        if control["accessible_name"]:
+            node = found("status", control["accessible_name"])
+            number = states[4][control["name"]]
+            check(node and properties(node).get("live") == "polite" and text(node) == number,
+                  f"{control['accessible_name']}: {node and properties(node)}, "
+                  f"text {node and text(node)!r}, shown {number!r}: expected a polite status")
+        elif control["kind"] == "Button":
+            check(found("button", control["caption"]), f"no button {control['caption']!r}")
+    check(found("textbox", "ODB"), "the memo is no text box named ODB")
+
+
+class Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+PICKED_FOLDER = """
+const [folder, withInput, done] = arguments;
+(async () => {
+  const root = await navigator.storage.getDirectory();
+  const chosen = await root.getDirectoryHandle(folder, { create: true });
+  if (withInput) {
+    const writable = await (await chosen.getFileHandle('input.txt', { create: true })).createWritable();
+    await writable.write(withInput);
+    await writable.close();
+  }
+  window.showDirectoryPicker = async () => chosen;
+  document.getElementById('choose-folder').click();
+  done();
+})();
+"""
+
+FOLDER_FILE = """
+const [folder, name, done] = arguments;
+navigator.storage.getDirectory()
+  .then(root => root.getDirectoryHandle(folder))
+  .then(chosen => chosen.getFileHandle(name))
+  .then(file => file.getFile()).then(file => file.text())
+  .then(done, () => done(null));
+"""
+
+
+def chosen_folder():
+    """A folder chosen through the File System Access API: without input.txt, the
+    message box (modal, closed by Return) and nothing written; with it, output.txt
+    there holds every value at its step."""
+    server = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), functools.partial(Quiet, directory=str(page.parent)))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    load(f"http://127.0.0.1:{server.server_address[1]}/{page.name}")
+
+    browser.execute_async_script(PICKED_FOLDER, "empty", "")
+    box = wait_for(lambda: browser.execute_script(
+        "const box = document.querySelector('dialog:modal');"
+        "return box && [box.querySelector('p').textContent, document.activeElement.textContent,"
+        "               document.getElementById('Button1').disabled]"))
+    if check(box, "no modal box for a folder without input.txt"):
+        check(box == ["Невозможно открыть файл INPUT.TXT", "OK", True], f"the box: {box}")
+        browser.switch_to.active_element.send_keys(Keys.RETURN)
+        check(wait_for(lambda: browser.execute_script("return !document.querySelector('dialog')")),
+              "Return did not close the box")
+    check(browser.execute_async_script(FOLDER_FILE, "empty", "output.txt") is None,
+          "output.txt made in a folder without input.txt")
+
+    browser.execute_async_script(PICKED_FOLDER, "worked", Path(input_path).read_text())
+    wait_for(lambda: browser.execute_script("return document.getElementById('source')"
+                                            ".textContent.includes('worked')"))
+    written = ""
+    for expected in ("0 ", "0 0 ", "0 0 0 ", "0 0 0 3 "):
+        browser.find_element(By.ID, "Button1").click()
+        written = wait_for(
+            lambda: (lambda text: text == expected and text)(
+                browser.execute_async_script(FOLDER_FILE, "worked", "output.txt")))
+        if not check(written, f"output.txt in the folder: expected {expected!r}"):
+            break
+    server.shutdown()
+
+
+scenarios = [form_as_described, worked_example, kept_over_a_reload, timer, keyboard_alone,
+             other_inputs]
+if engine == "chromium":
+    scenarios += [accessibility_tree, chosen_folder]
+else:
+    def no_folder_without_the_api():
+        check(not browser.find_element(By.ID, "choose-folder").is_displayed(),
+              "a folder offered without the File System Access API")
+    scenarios.insert(0, no_folder_without_the_api)
+try:
+    load()
+    for scenario in scenarios:
+        print(f"-- {engine}: {scenario.__name__.replace('_', ' ')}")
+        scenario()
+finally:
+    browser.quit()
+finish()
