@@ -238,6 +238,24 @@ def keyboard_alone():
     check(wait_for(lambda: shown()["Memo1"] == " 0 "), f"Return on the page: {shown()['Memo1']!r}")
 
 
+def long_history():
+    """A history of thousands of values: whenever the memo has the focus it holds
+    all of it, and a step while it has the focus adds to its end."""
+    load()
+    steps = 2500
+    browser.execute_script("for (let i = 0; i < arguments[0]; ++i) Button1.click()", steps - 1)
+    states, _ = expected_states(input_path, steps)
+    memo = browser.find_element(By.ID, "Memo1")
+    memo.click()
+    text = memo.get_property("value")
+    check(text == states[-2]["Memo1"], f"the memo after {steps - 1} steps, focused: "
+                                       f"{len(text)} characters, expected {len(states[-2]['Memo1'])}")
+    browser.execute_script("Button1.click()")  # as the timer steps, the focus staying
+    text, caret = browser.execute_script("return [Memo1.value, Memo1.selectionEnd]")
+    check(text == states[-1]["Memo1"] and caret == 0,
+          f"a step with the memo focused: it ends {text[-20:]!r}, the caret at {caret}")
+
+
 def open_file(path, states, what):
     """Opens `path` with the file chooser: the run starts again on it (values and
     memo blank), and steps as the runner does."""
@@ -308,6 +326,8 @@ def accessibility_tree():
                   f"text {node and text(node)!r}, shown {number!r}: expected a polite status")
         elif control["kind"] == "Button":
             check(found("button", control["caption"]), f"no button {control['caption']!r}")
+        elif control["kind"] == "GroupBox":
+            check(found("group", control["caption"]), f"no group {control['caption']!r}")
     check(found("textbox", "ODB"), "the memo is no text box named ODB")
 
 
@@ -317,13 +337,13 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 
 
 PICKED_FOLDER = """
-const [folder, withInput, done] = arguments;
+const [folder, files, done] = arguments;
 (async () => {
   const root = await navigator.storage.getDirectory();
   const chosen = await root.getDirectoryHandle(folder, { create: true });
-  if (withInput) {
-    const writable = await (await chosen.getFileHandle('input.txt', { create: true })).createWritable();
-    await writable.write(withInput);
+  for (const [name, text] of Object.entries(files)) {
+    const writable = await (await chosen.getFileHandle(name, { create: true })).createWritable();
+    await writable.write(text);
     await writable.close();
   }
   window.showDirectoryPicker = async () => chosen;
@@ -345,13 +365,13 @@ navigator.storage.getDirectory()
 def chosen_folder():
     """A folder chosen through the File System Access API: without input.txt, the
     message box (modal, closed by Return) and nothing written; with it, output.txt
-    there holds every value at its step."""
+    there is emptied at the start and holds every value at its step."""
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), functools.partial(Quiet, directory=str(page.parent)))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     load(f"http://127.0.0.1:{server.server_address[1]}/{page.name}")
 
-    browser.execute_async_script(PICKED_FOLDER, "empty", "")
+    browser.execute_async_script(PICKED_FOLDER, "empty", {})
     box = wait_for(lambda: browser.execute_script(
         "const box = document.querySelector('dialog:modal');"
         "return box && [box.querySelector('p').textContent, document.activeElement.textContent,"
@@ -364,10 +384,11 @@ def chosen_folder():
     check(browser.execute_async_script(FOLDER_FILE, "empty", "output.txt") is None,
           "output.txt made in a folder without input.txt")
 
-    browser.execute_async_script(PICKED_FOLDER, "worked", Path(input_path).read_text())
-    wait_for(lambda: browser.execute_script("return document.getElementById('source')"
-                                            ".textContent.includes('worked')"))
-    written = ""
+    # An output.txt there is emptied as the program starts, before any step.
+    browser.execute_async_script(PICKED_FOLDER, "worked", {
+        "input.txt": Path(input_path).read_text(), "output.txt": "from before "})
+    check(wait_for(lambda: browser.execute_async_script(FOLDER_FILE, "worked", "output.txt") == ""),
+          "output.txt in the folder not emptied at the start")
     for expected in ("0 ", "0 0 ", "0 0 0 ", "0 0 0 3 "):
         browser.find_element(By.ID, "Button1").click()
         written = wait_for(
@@ -379,7 +400,7 @@ def chosen_folder():
 
 
 scenarios = [form_as_described, worked_example, kept_over_a_reload, timer, keyboard_alone,
-             other_inputs]
+             long_history, other_inputs]
 if engine == "chromium":
     scenarios += [accessibility_tree, chosen_folder]
 else:

@@ -6,7 +6,4 @@ set -euo pipefail
 here=$(dirname "$0")
 source "$here/../tools/x-session.sh"
 [ "$1" = chromium ] || x_session_start
-# Debian's selenium is for Debian's Python, whatever python3 comes first on the PATH.
-python=python3
-"$python" -c 'import selenium' 2>/dev/null || python=/usr/bin/python3
-"$python" "$here/web_page.py" "$@" "$x_session_dir"
+"$here/../tools/web-python" "$here/web_page.py" "$@" "$x_session_dir"

@@ -109,7 +109,10 @@ Module.document = (() => {
         element.className = 'memo';
         Object.assign(element, { spellcheck: false, autocomplete: 'off', wrap: 'soft' });
         element.setAttribute('autocapitalize', 'off');
+        Object.assign(element, { heldLength: 0, aside: '' });
         element.addEventListener('input', () => notify(control));
+        element.addEventListener('focus', () => memoFocused(element));
+        element.addEventListener('blur', () => memoLeft(element));
         place(element, left, top, width, height);
         break;
     }
@@ -132,17 +135,48 @@ Module.document = (() => {
     elements[element].textContent = text;
   }
 
+  // The memo shows one line, the history's oldest values, while a browser lays
+  // out a text box's whole text again at every change: with a history of 10^5
+  // values that is tens of milliseconds a step. So while the memo has not the
+  // focus it holds the history's first MEMO_HELD characters, many more lines than
+  // the one it shows, and the rest waits aside. The rest goes in as the memo gets
+  // the focus, before anyone can move, select, copy or edit in it, and is set
+  // aside again when it loses the focus.
+  const MEMO_HELD = 4096;
+
   function setMemoText(element, text) {
     const memo = elements[element];
-    memo.value = text;
+    const held = document.activeElement === memo ? text.length : Math.min(text.length, MEMO_HELD);
+    memo.value = text.slice(0, held);
+    memo.heldLength = held;
+    memo.aside = text.slice(held);
     showMemoStart(memo);
   }
 
   function appendMemoText(element, tail) {
     const memo = elements[element];
-    const end = memo.value.length;
-    memo.setRangeText(tail, end, end, 'preserve');
+    if (memo.aside || (document.activeElement !== memo && memo.heldLength + tail.length > MEMO_HELD)) {
+      memo.aside += tail;
+    } else {
+      memo.setRangeText(tail, memo.heldLength, memo.heldLength, 'preserve');
+      memo.heldLength += tail.length;
+    }
     showMemoStart(memo);
+  }
+
+  function memoFocused(memo) {
+    if (!memo.aside) return;
+    memo.setRangeText(memo.aside, memo.heldLength, memo.heldLength, 'preserve');
+    memo.heldLength += memo.aside.length;
+    memo.aside = '';
+  }
+
+  function memoLeft(memo) {
+    const text = memo.value;  // the user may have changed it
+    if (text.length <= MEMO_HELD) return;
+    memo.value = text.slice(0, MEMO_HELD);
+    memo.heldLength = MEMO_HELD;
+    memo.aside = text.slice(MEMO_HELD);
   }
 
   function setEnabled(element, enabled) {

@@ -178,6 +178,7 @@ async function start({ input, output, outputBlocked = false, source }) {
       mirrorOutput(FS, output);
     }],
   });
+  performance.mark('preprocessor-started');
   window.dispatchEvent(new Event('preprocessor-started'));
 }
 
