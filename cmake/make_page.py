@@ -4,7 +4,7 @@ style sheet, the program (Emscripten's script, the WebAssembly inside it), the
 page's own script and the bundled example put in place, so it needs nothing
 from anywhere else.
 
-usage: make_page.py TEMPLATE.html PAGE.css PROGRAM.js PAGE.js EXAMPLE OUTPUT.html"""
+usage: make_page.py TEMPLATE.html PAGE.css PROGRAM.js DIAGRAM.js PAGE.js EXAMPLE OUTPUT.html"""
 import json
 import sys
 
@@ -20,11 +20,12 @@ def script(text, name):
     return text
 
 
-def main(template, css, program, page, example, output):
+def main(template, css, program, diagram, page, example, output):
     read = lambda path: open(path, encoding="utf-8").read()
     parts = {
         "@PAGE_CSS@": read(css),
         "@PROGRAM_JS@": script(read(program), program),
+        "@DIAGRAM_JS@": script(read(diagram), diagram),
         "@PAGE_JS@": script(read(page), page),
         "@WORKED_EXAMPLE@": script(json.dumps(open(example, encoding="latin-1").read()), example),
     }
@@ -38,6 +39,6 @@ def main(template, css, program, page, example, output):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 7:
+    if len(sys.argv) != 8:
         fail(__doc__.split("usage: ")[1])
     main(*sys.argv[1:])

@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "DataFiles.h"
 #include "FilePaths.h"
+#include "SessionRecord.h"
 
 TForm1* Form1 = nullptr;
 
@@ -60,6 +61,7 @@ std::array<TLabel*, TStepSnapshot::Count> TForm1::ValueLabels() const {
 }
 
 void TForm1::ShowSnapshot(const TStepSnapshot& snapshot) {
+    Shown_ = snapshot;
     const auto labels = ValueLabels();
     const auto values = snapshot.Values();
     for (std::size_t i = 0; i < labels.size(); ++i) labels[i]->SetCaption(IntToStr(values[i]));
@@ -98,6 +100,13 @@ void EnterWorkingFolder(const std::optional<std::string>& folder) {
                 SystemReason(error) + ")");
 }
 
+void StartRecording(const std::optional<std::string>& dump, bool keepSteps) {
+    if (keepSteps) SessionRecord.KeepSteps();
+    if (!dump || SessionRecord.StartDump(PathFromUtf8(*dump), "preprocessor-sim")) return;
+    ShowMessage("Невозможно создать файл " + PathToUtf8(PathFromUtf8(*dump).make_preferred()) +
+                " (" + SystemReason(SessionRecord.LastError()) + ")");
+}
+
 void InitSimulation() {
     if (WorkingFolderUnavailable) return DisableStepping();  // its message has been shown
     const TDataOpenResult opened = DataFiles.Open();
@@ -109,9 +118,11 @@ void InitSimulation() {
     for (TLabel* label : Form1->ValueLabels()) label->SetCaption("");
 }
 
-// A failed write is raised once as an error, after the step has completed, so the
-// standard error box shows it and stepping goes on.
+// A failed write is raised once as an error, after the step has completed and
+// been recorded, so the standard error box shows it and stepping goes on.
 void DoStep() {
+    const TRegister written = PreprocessorModel.Registers().PendingOutput;
     PreprocessorModel.Step(DataFiles, *Form1);
+    SessionRecord.Record(Form1->Shown(), written, PreprocessorModel.EndOfData());
     if (DataFiles.WriteFailed()) Form1->ReportWriteFailureOnce();
 }

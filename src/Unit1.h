@@ -31,7 +31,11 @@ public:
     // Shows a failed write to the output file, once for the life of the window.
     void ReportWriteFailureOnce();
 
+    // The registers the latest step showed.
+    const TStepSnapshot& Shown() const { return Shown_; }
+
 private:
+    TStepSnapshot Shown_;
     std::size_t ShownHistoryLength_ = 0;
     std::uint64_t ShownMemoEdits_ = 0;
     bool WriteFailureReported_ = false;
@@ -44,6 +48,12 @@ extern TForm1* Form1;
 // entered, says so (the folder and the system's reason), and then InitSimulation
 // opens nothing. Called before the window is created.
 void EnterWorkingFolder(const std::optional<std::string>& folder);
+
+// Records the steps to come in a value change dump at `dump` (UTF-8), if one is
+// given, relative to the folder the program started in; if it cannot be created,
+// says so (the file and the system's reason) and the window runs without it. With
+// `keepSteps`, the steps are also kept in memory. Called before the window is created.
+void StartRecording(const std::optional<std::string>& dump, bool keepSteps);
 
 // Opens the data files and, if both opened, resets the model and blanks the values.
 void InitSimulation();

@@ -37,7 +37,7 @@ target_compile_definitions(framework_win32 PUBLIC UNICODE _UNICODE
 # The window, apart from the entry point, as on Qt, so a benchmark can drive it.
 add_library(window STATIC Unit1.cpp Unit1.h ${form_header})
 target_include_directories(window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/win32)
-target_link_libraries(window PUBLIC framework_win32)
+target_link_libraries(window PUBLIC framework_win32 preprocessor_record)
 
 add_executable(preprocessor-sim WIN32 main.cpp ${CMAKE_CURRENT_BINARY_DIR}/win32/preprocessor-sim.rc)
 target_link_libraries(preprocessor-sim PRIVATE window)

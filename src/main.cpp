@@ -18,6 +18,7 @@ int ProgramMain(int& argc, char** argv) {
             folder = SelectDirectory("Выберите папку с файлом input.txt");
             if (!folder) return;  // cancelled: nothing is touched
         }
+        StartRecording(start->Dump, start->KeepSteps);
         EnterWorkingFolder(folder);
         Application->CreateForm(Form1);
         Application->Run();

@@ -3,11 +3,14 @@
 # window manager. The first step comes from the Return key on the focused
 # "Следующий шаг", fifteen more from mouse clicks on it; then the window is
 # closed from the keyboard. output.txt and the exit code must be those of the
-# example, and the window's class that of the menu entry, which docks match.
+# example, and the window's class that of the menu entry, which docks match; the
+# session, recorded with --vcd, what the batch runner's dump of 16 steps is.
+# usage: e2e_window.sh PROGRAM INPUT BATCH [FOLDER]
 set -euo pipefail
 source "$(dirname "$0")/../tools/x-session.sh"
 
-x_session_launch "$1" "$2" ${3:+"$3"}
+APP_ARGUMENTS=(--vcd "$x_session_dir/session.vcd")
+x_session_launch "$1" "$2" ${4:+"$4"}
 echo "client area at $CLIENT_X, $CLIENT_Y"
 entry_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")"/../packaging/*.desktop)
 window_class=$(xprop -id "$WINDOW" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
@@ -25,4 +28,5 @@ APP_PID=
 echo "exit code: $status"
 [ "$status" -eq 0 ] || { cat "$x_session_dir/app.log"; echo "FAIL: exit code $status"; exit 1; }
 x_session_expect_output "0 0 0 3 9 9 16 16 16 16 16 16 16 13 7 7 "
+x_session_expect_dump "$x_session_dir/session.vcd" "$3" "$2" 16
 echo "PASS"

@@ -46,6 +46,22 @@ def expected_states(native_batch, input_file, steps, work):
     return states, output.read_text()
 
 
+def check_dump(dump, native_batch, input_file, steps, work, what):
+    """A window's dump of `steps` steps on `input_file` must be what the runner's
+    --vcd writes, but for the line naming its maker, and GTKWave's vcd2fst must
+    read it."""
+    work = Path(work)
+    subprocess.run([native_batch, "--steps", str(steps), "--input", str(input_file), "--output",
+                    str(work / "batch-output.txt"), "--vcd", str(work / "batch.vcd")], check=True)
+    lines, batch = dump.splitlines(), (work / "batch.vcd").read_text().splitlines()
+    check(lines[:1] == ["$version preprocessor-sim $end"] and lines[1:] == batch[1:],
+          f"{what}: {len(lines)} lines, the runner's {len(batch)}, first {lines[:1]}")
+    (work / "dump.vcd").write_text(dump)
+    read = subprocess.run(["vcd2fst", str(work / "dump.vcd"), str(work / "dump.fst")],
+                          capture_output=True)
+    check(read.returncode == 0, f"{what}: vcd2fst does not read it")
+
+
 def finish():
     print("FAIL" if failures else "PASS")
     sys.exit(1 if failures else 0)

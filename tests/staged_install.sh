@@ -69,4 +69,5 @@ after=$(PATH="$stage/usr/bin:$PATH" XDG_DATA_DIRS="$stage/usr/share:/usr/share" 
 [ "$before" = "$after" ] || { echo "FAIL: installing changed '$before' into '$after'"; exit 1; }
 echo "gio mime inode/directory, before and after installing: $after"
 
-"$(dirname "$0")/e2e_window.sh" "$stage/usr/bin/preprocessor-sim" "$input" "Данные с пробелом"
+"$(dirname "$0")/e2e_window.sh" "$stage/usr/bin/preprocessor-sim" "$input" \
+    "$stage/usr/bin/preprocessor-batch" "Данные с пробелом"

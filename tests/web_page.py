@@ -26,7 +26,7 @@ from selenium.webdriver.chrome.service import Service as ChromeService
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from scenario import REGISTERS, WORKED_EXAMPLE_OUTPUT, check, finish, wait_for
+from scenario import REGISTERS, WORKED_EXAMPLE_OUTPUT, check, check_dump, finish, wait_for
 from scenario import expected_states as runner_states
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "cmake"))
@@ -109,7 +109,7 @@ document.getElementById(id).click();
 """
 
 
-def downloaded(button="download-output"):
+def downloaded(button="download-output", name="output.txt"):
     """What a click on the button downloads. Chromium saves it to disk, where it is
     read; WebKit's driver keeps no downloads, so there it is the file as the page
     hands it to the browser."""
@@ -120,7 +120,7 @@ def downloaded(button="download-output"):
     browser.execute_cdp_cmd("Page.setDownloadBehavior",
                             {"behavior": "allow", "downloadPath": str(folder)})
     browser.find_element(By.ID, button).click()
-    file = folder / "output.txt"
+    file = folder / name
     return wait_for(lambda: file.exists() and file.read_text()) or ""
 
 
@@ -141,7 +141,7 @@ const focusable = [...form.querySelectorAll('button, textarea')].filter(e => e.t
 return [shown, [form.offsetWidth, form.offsetHeight, getComputedStyle(form).backgroundColor,
                 getComputedStyle(form).fontSize],
         focusable.map(e => e.id), document.title, document.documentElement.lang,
-        document.activeElement.id];
+        document.activeElement.id, performance.getEntriesByType('resource').map(e => e.name)];
 """
 
 
@@ -151,8 +151,9 @@ def css_colour(colour):
 
 def form_as_described():
     names = [control["name"] for control in CONTROLS]
-    controls, form, focusable, title, language, focus = browser.execute_script(
+    controls, form, focusable, title, language, focus, fetched = browser.execute_script(
         GEOMETRY, names, FORM["class"])
+    check(not fetched, f"the page fetched {fetched}: it must need nothing but itself")
     check(title == FORM["caption"] and language == "ru",
           f"the page's title {title!r} and language {language!r}")
     check(form == [*FORM["place"][2:], css_colour(FORM["background"]), f"{FORM['size']}px"],
@@ -188,6 +189,26 @@ def worked_example():
     print(f"16 steps shown as the native trace: {shown_right}")
     output = downloaded()
     check(output == WORKED_EXAMPLE_OUTPUT == native, f"output.txt downloaded: {output!r}")
+
+    check_dump(downloaded("download-vcd", "preprocessor-sim.vcd"), native_batch, input_path, 16,
+               work, "the session's dump, downloaded")
+
+    # The diagram's cursor at step 5, moved there by the keyboard from the latest.
+    diagram = browser.find_element(By.ID, "diagram-canvas")
+    diagram.send_keys(Keys.END, *[Keys.ARROW_LEFT] * 11)
+    at_cursor = browser.execute_script(
+        "return Object.fromEntries([...document.querySelectorAll('#diagram-cursor [data-signal]')]"
+        ".map(e => [e.dataset.signal, e.textContent.split(' ')[1]]))")
+    expected = {register: states[4][label] for label, register in REGISTERS.items()}
+    expected.update(Written=WORKED_EXAMPLE_OUTPUT.split()[4], EndOfData="1")
+    check({k: at_cursor.get(k) for k in expected} == expected,
+          f"the diagram's cursor at step 5: {at_cursor}, the trace's row 5: {expected}")
+    table = browser.execute_script(
+        "const head = [...document.querySelectorAll('#diagram-table thead th')].map(c => c.textContent);"
+        "return [...document.querySelectorAll('#diagram-table tbody tr')].map(row =>"
+        "  Object.fromEntries([...row.cells].map((c, i) => [head[i], c.textContent])))")
+    check(len(table) == 16 and {k: table[4].get(k) for k in expected} == expected,
+          f"the diagram's table for screen readers: {len(table)} rows, row 5 {table[4:5]}")
 
 
 def kept_over_a_reload():

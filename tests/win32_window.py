@@ -16,7 +16,7 @@ import tempfile
 import time
 from pathlib import Path
 
-from scenario import REGISTERS, WORKED_EXAMPLE_OUTPUT, check, finish, wait_for
+from scenario import REGISTERS, WORKED_EXAMPLE_OUTPUT, check, check_dump, finish, wait_for
 from scenario import expected_states as runner_states
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "cmake"))
@@ -178,7 +178,8 @@ def worked_example():
     folder.mkdir()
     (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
     states = runner_states(native_batch, folder / "input.txt", 16, work)[0]
-    process = start(work, windows_path(folder))
+    dump = work / "session.vcd"
+    process = start(work, "--vcd", windows_path(dump), windows_path(folder))
     listed = wait_for(read_window)
     if not check(listed, "the window did not appear"):
         process.kill()
@@ -205,6 +206,9 @@ def worked_example():
     print(f"16 steps shown as the native trace: {steps_shown}")
 
     # The timer: one step a second from the click on, "Следующий шаг" focused.
+    check_dump(dump.read_text(), native_batch, folder / "input.txt", 16, work,
+               "the dump of 16 steps (--vcd)")
+
     click(IMITATE)
     started = time.monotonic()
     listed = read_window()
@@ -222,6 +226,24 @@ def worked_example():
     check(len(ticks) == 5 and abs(ticks[4] - 5) <= 0.5 and abs(ticks[0] - 1) <= 0.5,
           f"5 timer steps at {ticks}: expected one a second")
     close(process)
+
+
+def killed():
+    """A window killed after 7 steps leaves a dump of the 7 steps a viewer reads."""
+    folder = work / "killed"
+    folder.mkdir()
+    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    process = start(folder, "--vcd", "session.vcd")
+    if not check(wait_for(read_window), "the window did not appear"):
+        return process.kill()
+    for _ in range(7):
+        click(NEXT_STEP)
+    seven = " ".join(WORKED_EXAMPLE_OUTPUT.split()[:7]) + " "
+    wait_for(lambda: (folder / "output.txt").read_text() == seven, timeout=5)
+    process.kill()
+    process.wait()
+    check_dump((folder / "session.vcd").read_text(), native_batch, folder / "input.txt", 7, folder,
+               "the dump of a window killed after 7 steps")
 
 
 def missing_input():
@@ -331,7 +353,7 @@ LOCALE_CODE_PAGES = {"C.UTF-8": "1252", "ru_RU.UTF-8": "1251"}
 code_page = run_under_wine(controls_exe, "--code-page")[1].strip()
 check(code_page == LOCALE_CODE_PAGES[os.environ["LANG"]],
       f"under {os.environ['LANG']}, the code page is {code_page}")
-for scenario in (worked_example, missing_input, failing_output, installed_and_uninstalled):
+for scenario in (worked_example, killed, missing_input, failing_output, installed_and_uninstalled):
     print(f"-- {scenario.__name__.replace('_', ' ')} ({os.environ.get('LANG')})")
     scenario()
 finish()

@@ -6,6 +6,7 @@
 x_session_pids=()
 x_session_dir=$(mktemp -d)
 APP_PID=
+APP_ARGUMENTS=()
 x_session_stop() {
     local pid
     [ -z "${WINE:-}" ] || "$(dirname "$WINE")/wineserver" -k 2>/dev/null || true
@@ -74,6 +75,7 @@ x_session_locale() {
 # and waits for its window. Without FOLDER it is started in the folder holding
 # the copy; with FOLDER (a name) the copy goes in a folder of that name, which
 # is given to the program as its argument while it starts in another one.
+# APP_ARGUMENTS, if set, are given to the program before the folder.
 # Sets APP_PID, APP_DIR, WINDOW, and CLIENT_X, CLIENT_Y: the screen position of
 # the window's client area.
 x_session_open() {
@@ -82,9 +84,9 @@ x_session_open() {
     APP_DIR="$x_session_dir/${3:-run}"
     mkdir -p "$APP_DIR"
     cp "$2" "$APP_DIR/input.txt"
-    local arguments=() start_in="$APP_DIR"
+    local arguments=("${APP_ARGUMENTS[@]}") start_in="$APP_DIR"
     if [ -n "${3:-}" ]; then
-        arguments=("$APP_DIR")
+        arguments+=("$APP_DIR")
         start_in="$x_session_dir"
     fi
     # On this X server, whatever platform the environment asks Qt for.
@@ -137,4 +139,21 @@ x_session_expect_output() {
         return 1
     fi
     echo "output.txt: '$1'"
+}
+
+# x_session_expect_dump DUMP BATCH INPUT STEPS: DUMP, recorded by the window, must
+# be what the batch runner's --vcd writes for as many steps of INPUT, apart from
+# the line that names the program, and GTKWave's vcd2fst must read it.
+x_session_expect_dump() {
+    "$2" --steps "$4" --input "$3" --output "$x_session_dir/batch-output.txt" \
+        --vcd "$x_session_dir/batch.vcd"
+    if [ "$(head -n1 "$1")" != '$version preprocessor-sim $end' ] ||
+        ! cmp <(tail -n +2 "$1") <(tail -n +2 "$x_session_dir/batch.vcd"); then
+        echo "FAIL: the window's dump of $4 steps is not the batch runner's:"
+        diff "$1" "$x_session_dir/batch.vcd" | head -20
+        return 1
+    fi
+    vcd2fst "$1" "$x_session_dir/dump.fst" >/dev/null ||
+        { echo "FAIL: vcd2fst does not read the window's dump"; return 1; }
+    echo "the dump of $4 steps: the batch runner's, read by vcd2fst"
 }

@@ -25,7 +25,7 @@ struct TNoRecord {
 class TRecorder {
 public:
     TRecorder(TOutputStream& trace, TOutputStream& vcd) : Trace_(trace) {
-        if (vcd.IsOpen()) Vcd_.emplace(vcd);
+        if (vcd.IsOpen()) Vcd_.emplace(vcd, "preprocessor-batch");
         if (!Trace_.IsOpen()) return;
         std::string header = "step";
         for (const char* name : RecordedRegisterNames) header += std::string(",") + name;

@@ -32,6 +32,8 @@ public:
     struct TStart {
         std::optional<std::string> Folder;  // UTF-8
         bool ChooseFolder = false;
+        std::optional<std::string> Dump;  // the value change dump to record the steps in, UTF-8
+        bool KeepSteps = false;           // the steps are kept, for the toolkit to show
     };
     std::optional<TStart> ReadCommandLine();
 

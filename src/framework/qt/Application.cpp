@@ -81,6 +81,7 @@ std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
     TStart start;
     if (commandLine.Folder) start.Folder = commandLine.Folder->toStdString();
     start.ChooseFolder = commandLine.ChooseFolder;
+    if (commandLine.Dump) start.Dump = commandLine.Dump->toStdString();
     return start;
 }
 

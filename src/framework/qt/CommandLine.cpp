@@ -6,6 +6,7 @@
 namespace {
 
 const QString ChooseFolderOption = QStringLiteral("choose-folder");
+const QString DumpOption = QStringLiteral("vcd");
 
 TCommandLine Stop(int exitCode, const QString& output, bool toStandardError = false) {
     TCommandLine stop;
@@ -31,6 +32,11 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOption({ChooseFolderOption,
                       QStringLiteral("Without FOLDER, ask for the folder to work in with the "
                                      "desktop's folder dialog (the menu entry does).")});
+    parser.addOption({DumpOption,
+                      QStringLiteral("Record every step taken in the window in FILE, a value change "
+                                     "dump for a waveform viewer, as preprocessor-batch --vcd "
+                                     "writes it; each step is on the file when it is on screen."),
+                      QStringLiteral("FILE")});
     parser.addPositionalArgument(
         QStringLiteral("FOLDER"),
         QStringLiteral("Work in FOLDER: input.txt is read there and output.txt written there "
@@ -52,5 +58,6 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     TCommandLine run;
     if (!folders.isEmpty()) run.Folder = folders.front();
     run.ChooseFolder = parser.isSet(ChooseFolderOption);
+    if (parser.isSet(DumpOption)) run.Dump = parser.value(DumpOption);
     return run;
 }

@@ -10,6 +10,7 @@
 struct TCommandLine {
     std::optional<QString> Folder;
     bool ChooseFolder = false;
+    std::optional<QString> Dump;
 
     std::optional<int> ExitCode;  // set: print Output and stop
     QString Output;

@@ -35,6 +35,7 @@ void TApplication::Initialize() {}
 std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
     TStart start;
     if (Toolkit_->Argc > 1) start.Folder = Toolkit_->Argv[1];
+    start.KeepSteps = true;  // for the timing diagram and the dump the page offers
     return start;
 }
 

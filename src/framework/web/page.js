@@ -3,7 +3,7 @@
 // that folder's output.txt where it outlives the tab (the folder the user chose,
 // or else the browser's storage). Its bar opens another input.txt (a file chooser,
 // or a file dropped anywhere on the page), chooses a folder where the browser can
-// work in one, and downloads output.txt.
+// work in one, and downloads output.txt and the session as a value change dump.
 'use strict';
 
 const RUN_FOLDER = '/run';
@@ -165,6 +165,7 @@ function mirrorOutput(FS, output) {
 async function start({ input, output, outputBlocked = false, source }) {
   if (running) running.document.stop();
   running = null;
+  Diagram.attach(null);
   bar.source.textContent = source;
   say('');
   running = await PreprocessorSim({
@@ -178,6 +179,7 @@ async function start({ input, output, outputBlocked = false, source }) {
       mirrorOutput(FS, output);
     }],
   });
+  Diagram.attach(running);
   performance.mark('preprocessor-started');
   window.dispatchEvent(new Event('preprocessor-started'));
 }
@@ -257,6 +259,10 @@ document.getElementById('download-output').addEventListener('click', () => {
   const output = currentOutput();
   if (output) download(output, 'output.txt');
   else say('output.txt не создан: файл input.txt не открылся.');
+});
+
+document.getElementById('download-vcd').addEventListener('click', () => {
+  if (running) download(running.UTF8ToString(running._WebSessionDump()), 'preprocessor-sim.vcd');
 });
 
 const previous = StoredOutput.read();

@@ -14,9 +14,11 @@ constexpr wchar_t SettingsKey[] = L"Software\\preprocessor-sim";
 constexpr wchar_t LastFolderValue[] = L"lastFolder";
 
 constexpr char Usage[] =
-    "Usage: preprocessor-sim [--choose-folder] [--] [FOLDER]\n"
+    "Usage: preprocessor-sim [--choose-folder] [--vcd FILE] [--] [FOLDER]\n"
     "\n"
     "  --choose-folder  Without FOLDER, ask for the folder to work in.\n"
+    "  --vcd FILE       Record every step taken in the window in FILE, a value\n"
+    "                   change dump for a waveform viewer.\n"
     "  -h, --help       Displays this help.\n"
     "  -v, --version    Displays version information.\n"
     "  FOLDER           Work in FOLDER: input.txt is read there and output.txt written\n"
@@ -56,19 +58,29 @@ void TApplication::Initialize() {}
 std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
     TStart start;
     bool folderOnly = false;
-    for (const std::string& argument : Arguments()) {
-        if (!folderOnly && argument == "--") {
+    const std::vector<std::string> arguments = Arguments();
+    for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
+        if (!folderOnly && *argument == "--") {
             folderOnly = true;
-        } else if (!folderOnly && argument == "--choose-folder") {
+        } else if (!folderOnly && *argument == "--choose-folder") {
             start.ChooseFolder = true;
-        } else if (!folderOnly && (argument == "-h" || argument == "--help")) {
+        } else if (!folderOnly && argument->starts_with("--vcd=")) {
+            start.Dump = argument->substr(6);
+        } else if (!folderOnly && *argument == "--vcd") {
+            if (++argument == arguments.end()) {
+                ShowBox(std::string("Missing value after '--vcd'.\n") + Usage, MB_ICONERROR);
+                ExitCode = 2;
+                return std::nullopt;
+            }
+            start.Dump = *argument;
+        } else if (!folderOnly && (*argument == "-h" || *argument == "--help")) {
             ShowBox(Usage, MB_ICONINFORMATION);
             return std::nullopt;
-        } else if (!folderOnly && (argument == "-v" || argument == "--version")) {
+        } else if (!folderOnly && (*argument == "-v" || *argument == "--version")) {
             ShowBox("preprocessor-sim " PREPROCESSOR_VERSION, MB_ICONINFORMATION);
             return std::nullopt;
-        } else if (!folderOnly && argument.size() > 1 && argument.front() == '-') {
-            ShowBox("Unknown option '" + argument.substr(argument.find_first_not_of('-')) +
+        } else if (!folderOnly && argument->size() > 1 && argument->front() == '-') {
+            ShowBox("Unknown option '" + argument->substr(argument->find_first_not_of('-')) +
                         "'.\n" + Usage,
                     MB_ICONERROR);
             ExitCode = 2;
@@ -78,7 +90,7 @@ std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
             ExitCode = 2;
             return std::nullopt;
         } else {
-            start.Folder = argument;
+            start.Folder = *argument;
         }
     }
     return start;

@@ -4,7 +4,7 @@
 
 #include "PreprocessorModel.h"
 
-// What a batch run records of each step, in order: the registers the step showed
+// What a run or a session records of each step, in order: the registers the step showed
 // (as TStepSnapshot holds them), then the value it wrote. The trace's columns
 // and the value change dump's signals bear these names.
 inline constexpr std::array<const char*, TStepSnapshot::Count + 1> RecordedRegisterNames = {

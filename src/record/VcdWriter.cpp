@@ -1,5 +1,6 @@
 #include "VcdWriter.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 
@@ -35,9 +36,11 @@ constexpr std::size_t FlushAt = 64 * 1024;
 
 }  // namespace
 
-TVcdWriter::TVcdWriter(TOutputStream& out) : Out_(out) {
-    Pending_ =
-        "$version preprocessor-batch $end\n"
+TVcdWriter::TVcdWriter(TTextSink& out, std::string_view program) : Out_(out) {
+    Pending_ = "$version ";
+    Pending_ += program;
+    Pending_ +=
+        " $end\n"
         "$timescale 1 s $end\n"
         "$scope module preprocessor $end\n";
     // "integer": the language's signed 32-bit type.
@@ -56,12 +59,20 @@ TVcdWriter::TVcdWriter(TOutputStream& out) : Out_(out) {
 
 void TVcdWriter::WriteStep(std::uint64_t step, const TStepSnapshot& shown, TRegister written,
                            bool endOfData) {
+    std::array<TRegister, RegisterCount> values;
     const auto snapshot = shown.Values();
+    std::copy(snapshot.begin(), snapshot.end(), values.begin());
+    values.back() = written;
+    WriteStep(step, values, endOfData);
+}
+
+void TVcdWriter::WriteStep(std::uint64_t step, const std::array<TRegister, RegisterCount>& values,
+                           bool endOfData) {
     const std::size_t before = Pending_.size();
     AppendTime(Pending_, step);
     const std::size_t afterTime = Pending_.size();
     for (std::size_t i = 0; i < RegisterCount; ++i) {
-        const TRegister value = i < snapshot.size() ? snapshot[i] : written;
+        const TRegister value = values[i];
         if (value == Values_[i]) continue;
         Values_[i] = value;
         AppendVector(Pending_, value, Identifier(i));

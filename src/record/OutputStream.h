@@ -6,9 +6,11 @@
 #include <string_view>
 #include <system_error>
 
-// A text file the runner writes besides output.txt (the trace), or standard
-// output. Every write is checked; the first failure is kept with its reason.
-class TOutputStream {
+#include "TextSink.h"
+
+// A text file written besides output.txt (the trace, the value change dump), or
+// standard output. Every write is checked; the first failure is kept with its reason.
+class TOutputStream final : public TTextSink {
 public:
     TOutputStream() = default;
     ~TOutputStream() { Close(); }
@@ -20,9 +22,14 @@ public:
 
     bool IsOpen() const { return File_ != nullptr; }
 
-    void Write(std::string_view text) {
+    void Write(std::string_view text) override {
         if (!Failed_ && std::fwrite(text.data(), 1, text.size(), File_) != text.size())
             RecordFailure();
+    }
+
+    // Hands what is written to the system, so a crash loses none of it.
+    void Flush() {
+        if (!Failed_ && std::fflush(File_) != 0) RecordFailure();
     }
 
     // Flushes, and closes a file it opened; false if anything written was lost.
