@@ -19,7 +19,7 @@ target_include_directories(framework_web PUBLIC
     ${CMAKE_CURRENT_SOURCE_DIR}/framework ${CMAKE_CURRENT_SOURCE_DIR}/framework/web)
 target_link_libraries(framework_web PUBLIC preprocessor_model preprocessor_record)
 
-add_library(window STATIC Unit1.cpp Unit1.h ${form_header})
+add_library(window STATIC Startup.cpp Startup.h Unit1.cpp Unit1.h ${form_header})
 target_include_directories(window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/web)
 target_link_libraries(window PUBLIC framework_web preprocessor_record)
 

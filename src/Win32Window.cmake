@@ -35,7 +35,7 @@ target_compile_definitions(framework_win32 PUBLIC UNICODE _UNICODE
     PRIVATE PREPROCESSOR_VERSION="${PROJECT_VERSION}")
 
 # The window, apart from the entry point, as on Qt, so a benchmark can drive it.
-add_library(window STATIC Unit1.cpp Unit1.h ${form_header})
+add_library(window STATIC Startup.cpp Startup.h Unit1.cpp Unit1.h ${form_header})
 target_include_directories(window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/win32)
 target_link_libraries(window PUBLIC framework_win32 preprocessor_record)
 

@@ -25,6 +25,7 @@
 #include "CommandLine.h"
 #include "DataFiles.h"
 #include "FilePaths.h"
+#include "Startup.h"
 #include "TestSupport.h"
 #include "Unit1.h"
 
@@ -170,6 +171,8 @@ private slots:
     void failedWriteIsShownOnce();
     void folderArgument_data();
     void folderArgument();
+    void dumpThatCannotBeCreated();
+    void startUpWithTheFolderDialog();
     void commandLine_data();
     void commandLine();
     void chosenFolderIsRemembered();
@@ -557,6 +560,67 @@ void WindowTest::folderArgument() {
     QVERIFY(!std::filesystem::exists(cyrillicFolder / "output.txt"));
 }
 
+// preprocessor-sim --vcd FILE where FILE cannot be made: named in a box with the
+// system's reason, and the window steps without recording.
+void WindowTest::dumpThatCannotBeCreated() {
+    WriteTextFile("input.txt", WorkedExampleInput);
+    const QString path = QDir::current().absoluteFilePath("нет такой/session.vcd");
+    StartRecording(path.toStdString(), false);
+    CreateWindow();
+    QCOMPARE(Boxes_->Shown.size(), std::size_t{1});
+    QCOMPARE(Boxes_->Shown[0].Text,
+             QString("Невозможно создать файл %1 (No such file or directory)").arg(path));
+    for (int step = 0; step < 3; ++step) QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+    QCOMPARE(ReadTextFile("output.txt"), std::string("0 0 0 "));
+}
+
+// The program's start-up as the entry point runs it: with --choose-folder,
+// cancelling the folder dialog ends the program with nothing touched (the
+// output.txt where it started keeps its text); given a folder as well, it asks
+// nothing and works there; an unknown option exits 2.
+void WindowTest::startUpWithTheFolderDialog() {
+    Application_.reset();  // the start-up makes the program's own
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QDir::currentPath());
+    WriteTextFile("output.txt", "kept ");
+    // The folder dialog is cancelled; a window that opens steps once and is closed.
+    bool asked = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            asked = true;
+            dialog->reject();
+        }
+        if (!Form1 || !Form1->isVisible()) return;
+        QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+        Form1->close();
+    });
+    user.start(20);
+    char program[] = "preprocessor-sim", chooseFolder[] = "--choose-folder";
+    char* cancelled[] = {program, chooseFolder, nullptr};
+    int argc = 2;
+    QCOMPARE(RunProgram(argc, cancelled), 0);
+    QVERIFY(asked);
+    QCOMPARE(Form1, nullptr);
+    QCOMPARE(ReadTextFile("output.txt"), std::string("kept "));
+
+    const auto chosen = std::filesystem::absolute("chosen");
+    std::filesystem::create_directory(chosen);
+    WriteTextFile(chosen / "input.txt", WorkedExampleInput);
+    std::string folder = chosen.string();
+    char* given[] = {program, chooseFolder, folder.data(), nullptr};
+    argc = 3;
+    asked = false;
+    QCOMPARE(RunProgram(argc, given), 0);
+    QVERIFY(!asked);
+    QCOMPARE(ReadTextFile(chosen / "output.txt"), std::string("0 "));
+
+    // An option it does not know ends it at once with the usage's exit status.
+    char unknownOption[] = "--no-such-option";
+    char* unknown[] = {program, unknownOption, nullptr};
+    argc = 2;
+    QCOMPARE(RunProgram(argc, unknown), 2);
+}
+
 // The program's command line: a folder, --choose-folder, -- before a folder
 // named like an option; help and version on standard output; anything else the
 // usage on standard error and exit code 2.
@@ -916,10 +980,18 @@ void WindowTest::memoBehavesAsAStandardTextBox_data() {
     row("menu: delete", {DoubleClick(4), MenuEntry("edit-delete"), undo});
     row("right click leaves the caret", {Click(2), Click(9, Qt::RightButton)});
     row("middle click pastes the selection", {DoubleClick(7), Click(2, Qt::MiddleButton)});
+    row("End on a line ending in a line feed",
+        {Key(Qt::Key_Home, Qt::ControlModifier), Key(Qt::Key_End), Type("x")});
+    row("Up and Down keep the column", {Click(5), Key(Qt::Key_Down), Key(Qt::Key_Up), Type("x")});
+    row("Up from the end keeps the column", {end, Key(Qt::Key_Up), Key(Qt::Key_Down), Type("x")});
+    row("double click, second line", {DoubleClick(24)});
 }
 
 void WindowTest::memoBehavesAsAStandardTextBox() {
     QFETCH(std::vector<TTextBoxAction>, actions);
+    if (QString(QTest::currentDataTag()).startsWith("middle click") &&
+        !QApplication::clipboard()->supportsSelection())
+        QSKIP("no primary selection on this platform: the X11 run checks the middle click");
     const QString text = QStringLiteral(" 0 0 3 9 12 -34 16 \nsecond line");
     QWidget host;
     host.resize(900, 120);

@@ -23,6 +23,7 @@ from pathlib import Path
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service as ChromeService
+from selenium.common.exceptions import ElementClickInterceptedException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
@@ -293,9 +294,25 @@ def open_file(path, states, what):
     step_and_compare(states, what)
 
 
+DROP = """
+const [name, text] = arguments;
+const data = new DataTransfer();
+data.items.add(new File([text], name, { type: 'text/plain' }));
+document.getElementById('Memo1').dispatchEvent(
+  new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+"""
+
+
 def other_inputs():
     second = expected_states(second_input, 24)[0]
     open_file(Path(second_input).resolve(), second, "an input from the fixtures")
+    # A file dropped anywhere on the page is opened as the chooser opens it.
+    browser.execute_script("window.started = false;"
+                           "addEventListener('preprocessor-started', () => window.started = true)")
+    browser.execute_script(DROP, "dropped.txt", Path(input_path).read_text())
+    if check(wait_for(lambda: browser.execute_script("return window.started")),
+             "a dropped file did not start the run again"):
+        step_and_compare(expected_states(input_path, 3)[0], "a dropped file")
     no_numbers = work / "no numbers.txt"
     no_numbers.write_text("нет здесь чисел\n")
     open_file(no_numbers, expected_states(no_numbers, 4)[0], "a file with no numbers")
@@ -399,9 +416,19 @@ def chosen_folder():
         "               document.getElementById('Button1').disabled]"))
     if check(box, "no modal box for a folder without input.txt"):
         check(box == ["Невозможно открыть файл INPUT.TXT", "OK", True], f"the box: {box}")
+        try:  # the page under the box takes no clicks
+            browser.find_element(By.ID, "download-output").click()
+            check(False, "a button under the box took a click")
+        except ElementClickInterceptedException:
+            pass
         browser.switch_to.active_element.send_keys(Keys.RETURN)
         check(wait_for(lambda: browser.execute_script("return !document.querySelector('dialog')")),
               "Return did not close the box")
+    browser.execute_async_script(PICKED_FOLDER, "empty", {})
+    if wait_for(lambda: browser.execute_script("return !!document.querySelector('dialog:modal')")):
+        browser.switch_to.active_element.send_keys(Keys.ESCAPE)
+        check(wait_for(lambda: browser.execute_script("return !document.querySelector('dialog')")),
+              "Escape did not close the box")
     check(browser.execute_async_script(FOLDER_FILE, "empty", "output.txt") is None,
           "output.txt made in a folder without input.txt")
 

@@ -2,7 +2,7 @@
 // (Wine's controls are no X windows): finds a top-level window by its title and
 // lists it and every control in it, one line each, in UTF-8:
 //
-//   class|id|parent id|left|top|width|height|enabled|focused|style|glyph shapes|text
+//   class|id|parent id|left|top|width|height|enabled|focused|style|glyph shapes|text width|text
 //
 // places relative to the parent's client area (the window: its frame on the
 // screen, and its client area's size); the style in hexadecimal; "glyph shapes"
@@ -126,6 +126,29 @@ int CaptionHeight(HWND groupBox) {
     return static_cast<int>(top - box.top);
 }
 
+// A text of several lines (a box's message) on one, its line ends as "\n".
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n') line += "\\n";
+        else if (c != '\r') line += c;
+    }
+    return line;
+}
+
+// How wide the control's text is in the control's own font.
+int TextWidth(HWND window) {
+    const std::wstring text = TextOf(window);
+    const HDC context = GetDC(window);
+    const HGDIOBJ previous =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(context, previous);
+    ReleaseDC(window, context);
+    return size.cx;
+}
+
 void List(HWND window, HWND focus, bool topLevel) {
     wchar_t windowClass[64] = {};
     GetClassNameW(window, windowClass, 64);
@@ -143,12 +166,12 @@ void List(HWND window, HWND focus, bool topLevel) {
     }
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const bool groupBox = std::wstring(windowClass) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
-    std::printf("%s|%d|%d|%ld|%ld|%d|%d|%d|%d|%08lx|%d|%s\n", Utf8(windowClass).c_str(),
+    std::printf("%s|%d|%d|%ld|%ld|%d|%d|%d|%d|%08lx|%d|%d|%s\n", Utf8(windowClass).c_str(),
                 topLevel ? 0 : GetDlgCtrlID(window), topLevel || !parent ? 0 : GetDlgCtrlID(parent),
                 place.left, place.top, width, height, IsWindowEnabled(window) ? 1 : 0,
                 window == focus ? 1 : 0, static_cast<unsigned long>(style),
                 topLevel ? 0 : GlyphShapes(window, groupBox ? CaptionHeight(window) : 0),
-                Utf8(TextOf(window)).c_str());
+                TextWidth(window), OneLine(Utf8(TextOf(window))).c_str());
 }
 
 struct TSearch {

@@ -39,11 +39,12 @@ work = Path(work)
 
 class Control:
     def __init__(self, line):
-        fields = line.split("|", 11)
+        fields = line.split("|", 12)
         self.window_class, self.id, self.parent = fields[0], int(fields[1]), int(fields[2])
         self.left, self.top, self.width, self.height = (int(f) for f in fields[3:7])
         self.enabled, self.focused = fields[7] == "1", fields[8] == "1"
-        self.style, self.shapes, self.text = int(fields[9], 16), int(fields[10]), fields[11]
+        self.style, self.shapes = int(fields[9], 16), int(fields[10])
+        self.text_width, self.text = int(fields[11]), fields[12]
 
 
 def run_under_wine(*arguments):
@@ -91,14 +92,18 @@ def start(folder, *arguments, executable=None):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
+def exit_status(process):
+    try:
+        return process.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return "none: still running"
+
+
 def close(process):
     activate(TITLE)
     xdotool("key", "--clearmodifiers", "alt+F4")
-    try:
-        status = process.wait(timeout=15)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        status = "none: still running"
+    status = exit_status(process)
     check(status == 0, f"closing the window: exit code {status}")
 
 
@@ -199,6 +204,25 @@ def worked_example():
             break
         click(NEXT_STEP)
         steps_shown = wait_for_state(state, names, f"after click {step - 1}")
+    # Each value label as wide as its number: a label that kept its described
+    # 6 pixels would show a sliver of it.
+    listed = read_window()
+    narrow = {names[c.id]: (c.width, c.text_width) for c in listed[1:]
+              if names.get(c.id) in REGISTERS and c.width < c.text_width}
+    check(not narrow, f"value labels narrower than their numbers (width, text): {narrow}")
+
+    # Minimised and restored, the window gives the focus back where it was.
+    activate(TITLE)
+    xdotool("key", "--clearmodifiers", "Tab")  # to "Имитация работы препроцессора"
+    before = wait_for(lambda: focus_in(read_window(), names), timeout=5)
+    window = subprocess.run(["xdotool", "search", "--name", TITLE], capture_output=True,
+                            text=True).stdout.split()[0]
+    xdotool("windowminimize", "--sync", window)
+    xdotool("windowactivate", "--sync", window)
+    after = wait_for(lambda: focus_in(read_window(), names) == before and before, timeout=5)
+    check(before == ["Button2"] and after, f"the focus before minimising on {before}, "
+                                           f"after restoring on {focus_in(read_window(), names)}")
+
     output = folder / "output.txt"
     check(output.read_text() == WORKED_EXAMPLE_OUTPUT ==
           (work / "native-output.txt").read_text(),
@@ -244,6 +268,30 @@ def killed():
     process.wait()
     check_dump((folder / "session.vcd").read_text(), native_batch, folder / "input.txt", 7, folder,
                "the dump of a window killed after 7 steps")
+
+
+def command_line():
+    """An unknown option: the usage in a box, exit status 2. After "--", a folder
+    whose name begins with "-" is a folder."""
+    process = start(work, "--no-such-option")
+    box = wait_for(lambda: read_window(BOX_TITLE))
+    if check(box, "no box for an unknown option"):
+        activate(BOX_TITLE)
+        xdotool("key", "--clearmodifiers", "Return")
+    status = exit_status(process)
+    check(status == 2, f"an unknown option: exit status {status}, expected 2")
+
+    folder = work / "-x"
+    folder.mkdir()
+    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    process = start(work, "--", "-x")
+    if not check(wait_for(read_window), "-- -x: the window did not appear"):
+        return process.kill()
+    click(NEXT_STEP)
+    check(wait_for(lambda: (folder / "output.txt").exists() and
+                   (folder / "output.txt").read_text() == "0 ", timeout=5),
+          "-- -x: the window does not work in the folder -x")
+    close(process)
 
 
 def missing_input():
@@ -353,7 +401,8 @@ LOCALE_CODE_PAGES = {"C.UTF-8": "1252", "ru_RU.UTF-8": "1251"}
 code_page = run_under_wine(controls_exe, "--code-page")[1].strip()
 check(code_page == LOCALE_CODE_PAGES[os.environ["LANG"]],
       f"under {os.environ['LANG']}, the code page is {code_page}")
-for scenario in (worked_example, killed, missing_input, failing_output, installed_and_uninstalled):
+for scenario in (worked_example, killed, command_line, missing_input, failing_output,
+                 installed_and_uninstalled):
     print(f"-- {scenario.__name__.replace('_', ' ')} ({os.environ.get('LANG')})")
     scenario()
 finish()

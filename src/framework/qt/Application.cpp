@@ -70,8 +70,12 @@ void TApplication::Initialize() {
         QCoreApplication::installTranslator(&Toolkit_->QtWords);
 }
 
+// The arguments of main, less the toolkit's own options, which it has taken out.
 std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
-    const TCommandLine commandLine = ParseCommandLine(QCoreApplication::arguments());
+    QStringList arguments;
+    for (int i = 0; i < Toolkit_->Argc && Toolkit_->Argv; ++i)
+        arguments.push_back(QString::fromLocal8Bit(Toolkit_->Argv[i]));
+    const TCommandLine commandLine = ParseCommandLine(arguments);
     if (commandLine.ExitCode) {
         std::fputs(commandLine.Output.toLocal8Bit().constData(),
                    commandLine.ToStandardError ? stderr : stdout);
