@@ -117,6 +117,7 @@ def form_description():
 
 
 FRAME_AND_SIZE, CAPTION, CONTROLS = form_description()
+WINDOW_CLASSES_OF = {name: window_class for name, window_class, *_ in CONTROLS}
 
 
 def check_layout(listed):
@@ -294,6 +295,53 @@ def command_line():
     close(process)
 
 
+def scaled(length, dpi):
+    """A length of the form at `dpi`, rounded as Windows' MulDiv rounds it."""
+    return (length * dpi + 48) // 96
+
+
+def set_dpi(dpi):
+    """The screen's dots per inch, as Windows' display settings give it; Wine
+    reads it as it starts, so its server is stopped."""
+    for key in (r"HKCU\Control Panel\Desktop", r"HKCC\Software\Fonts"):
+        run_under_wine("reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+    subprocess.run([str(Path(wine).parent / "wineserver"), "-k"], capture_output=True)
+
+
+def at_150_percent():
+    """At 144 dots per inch (150 %) the window is drawn at that scale: the form
+    description's places, sizes and fonts times 1.5; and it steps by clicks at
+    the scaled places."""
+    set_dpi(144)
+    folder = work / "150"
+    folder.mkdir()
+    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    process = start(folder)
+    listed = wait_for(read_window)
+    if not check(listed, "at 150 %: the window did not appear"):
+        process.kill()
+        return set_dpi(96)
+    window = listed[0]
+    frame = tuple(scaled(length, 144) for length in FRAME_AND_SIZE)
+    check((window.left, window.top, window.width, window.height) == frame,
+          f"at 150 %: the window at {window.left}, {window.top}, {window.width} x "
+          f"{window.height}; the form scaled: {frame}")
+    for control, (name, _, _, place, _) in zip(listed[1:], CONTROLS):
+        left, top, width, height = (scaled(length, 144) for length in place)
+        shown = (control.left, control.top, control.width, control.height)
+        if WINDOW_CLASSES_OF.get(name) == "Static":
+            right = (control.left, control.top) == (left, top) and abs(control.height - height) <= 6
+        else:
+            right = shown == (left, top, width, height)
+        check(right, f"at 150 %: {name} at {shown}; the form scaled: {(left, top, width, height)}")
+    for _ in range(3):
+        click(NEXT_STEP)
+    check(wait_for(lambda: (folder / "output.txt").read_text() == "0 0 0 ", timeout=5),
+          f"at 150 %: three clicks wrote {(folder / 'output.txt').read_text()!r}")
+    close(process)
+    set_dpi(96)
+
+
 def missing_input():
     folder = work / "empty"
     folder.mkdir()
@@ -402,7 +450,7 @@ code_page = run_under_wine(controls_exe, "--code-page")[1].strip()
 check(code_page == LOCALE_CODE_PAGES[os.environ["LANG"]],
       f"under {os.environ['LANG']}, the code page is {code_page}")
 for scenario in (worked_example, killed, command_line, missing_input, failing_output,
-                 installed_and_uninstalled):
+                 at_150_percent, installed_and_uninstalled):
     print(f"-- {scenario.__name__.replace('_', ' ')} ({os.environ.get('LANG')})")
     scenario()
 finish()

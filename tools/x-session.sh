@@ -36,7 +36,8 @@ x_session_wm_ready() {
 # manager has taken the screen; exports DISPLAY.
 x_session_start() {
     exec 3>"$x_session_dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    # Room for the window at 150 %.
+    Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     x_session_pids+=($!)
     exec 3>&-
     x_session_wait 10 test -s "$x_session_dir/display" || { echo "Xvfb did not start"; return 1; }

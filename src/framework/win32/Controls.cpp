@@ -9,6 +9,7 @@
 namespace {
 
 constexpr wchar_t FormWindowClass[] = L"TForm";
+constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr wchar_t OriginalProcedure[] = L"TGroupBox.OriginalProcedure";
 
 // The form names the classic small dialog face, a bitmap font that draws only
@@ -24,6 +25,31 @@ HFONT CreateFormFont(const char* family, int pixelHeight) {
     return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_SWISS, FaceOf(family).c_str());
+}
+
+// The dots per inch of the screen a window is on (of the system's main one for
+// none). Windows before 10 cannot tell a window's own: there it is the system's.
+UINT DpiOf(HWND window) {
+    using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window && getDpiForWindow) return getDpiForWindow(window);
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// The frame around a client area, its borders and caption as wide as they are
+// drawn at `dpi`.
+RECT FrameAround(int width, int height, DWORD style, DWORD extendedStyle, UINT dpi) {
+    using TAdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<TAdjustForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT frame{0, 0, width, height};
+    if (adjustForDpi) adjustForDpi(&frame, style, FALSE, extendedStyle, dpi);
+    else AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
+    return frame;
 }
 
 COLORREF Colorref(TColor color) {
@@ -86,10 +112,11 @@ TWinControl::TWinControl(TForm& form, const TControlDescription& description, HW
       Description_(description),
       Handle_(CreateWindowExW(extendedStyle, windowClass, Wide(description.Caption).c_str(),
                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-                              description.Place.Left, description.Place.Top,
-                              description.Place.Width, description.Place.Height, parent, nullptr,
+                              form.Scaled(description.Place.Left), form.Scaled(description.Place.Top),
+                              form.Scaled(description.Place.Width),
+                              form.Scaled(description.Place.Height), parent, nullptr,
                               GetModuleHandleW(nullptr), nullptr)),
-      Font_(CreateFormFont(description.FontFamily, description.FontHeight)) {
+      Font_(CreateFormFont(description.FontFamily, form.Scaled(description.FontHeight))) {
     if (!Handle_) throw std::runtime_error("the system did not create a control");
     SetWindowLongPtrW(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font_), FALSE);
@@ -99,6 +126,17 @@ TWinControl::TWinControl(TForm& form, const TControlDescription& description, HW
 TWinControl::~TWinControl() {
     DeleteObject(Font_);
     if (Brush_) DeleteObject(Brush_);
+}
+
+void TWinControl::Rescale() {
+    const HFONT previous = Font_;
+    Font_ = CreateFormFont(Description_.FontFamily, Form_.Scaled(Description_.FontHeight));
+    SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font_), TRUE);
+    DeleteObject(previous);
+    const TRect& place = Description_.Place;
+    SetWindowPos(Handle_, nullptr, Form_.Scaled(place.Left), Form_.Scaled(place.Top),
+                 Form_.Scaled(place.Width), Form_.Scaled(place.Height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBRUSH TWinControl::Background() const {
@@ -114,6 +152,18 @@ TLabel::TLabel(TForm& form, const TControlDescription& description, HWND parent)
 void TLabel::SetCaption(std::string_view caption) {
     const std::wstring text = Wide(caption);
     SetWindowTextW(Handle_, text.c_str());
+    FitText(text);
+}
+
+void TLabel::Rescale() {
+    TWinControl::Rescale();
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle_)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(Handle_, text.data(), static_cast<int>(text.size()))));
+    FitText(text);
+}
+
+void TLabel::FitText(const std::wstring& text) {
     HDC context = GetDC(Handle_);
     const HGDIOBJ previous = SelectObject(context, Font_);
     SIZE size{};
@@ -236,6 +286,7 @@ TForm::~TForm() {
         DestroyWindow(Handle_);
     }
     if (Brush_) DeleteObject(Brush_);
+    if (Font_) DeleteObject(Font_);
 }
 
 // A border of fixed size with the system menu and close only, as every form of
@@ -255,15 +306,18 @@ void TForm::Build(const TFormDescription& form, const TControlDescription* contr
     windowClass.lpszClassName = FormWindowClass;
     RegisterClassExW(&windowClass);  // fails harmlessly once registered
 
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    RECT frame{0, 0, form.Place.Width, form.Place.Height};
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+    // Drawn for the screen it opens on, at the form's places scaled from 96 dots
+    // per inch (the manifest declares the program aware of each screen's scale).
+    Dpi_ = DpiOf(nullptr);
+    const RECT frame = FrameAround(Scaled(form.Place.Width), Scaled(form.Place.Height), FormStyle,
+                                   WS_EX_CONTROLPARENT, Dpi_);
     Handle_ = CreateWindowExW(WS_EX_CONTROLPARENT, FormWindowClass, Wide(form.Caption).c_str(),
-                              style, form.Place.Left, form.Place.Top, frame.right - frame.left,
-                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
+                              FormStyle, Scaled(form.Place.Left), Scaled(form.Place.Top),
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              instance, this);
     if (!Handle_) throw std::runtime_error("the system did not create the window");
-    const HFONT font = CreateFormFont(form.FontFamily, form.FontHeight);
-    SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    Font_ = CreateFormFont(form.FontFamily, Scaled(form.FontHeight));
+    SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font_), FALSE);
 
     for (std::size_t i = 0; i < count; ++i) {
         const TControlDescription& control = controls[i];
@@ -284,6 +338,16 @@ void TForm::Build(const TFormDescription& form, const TControlDescription* contr
         }
         SetWindowLongPtrW(Controls_.back()->Handle(), GWLP_ID, static_cast<LONG_PTR>(i + 1));
     }
+    if (const UINT dpi = DpiOf(Handle_); dpi != Dpi_) Rescale(dpi);  // placed on another screen
+}
+
+void TForm::Rescale(UINT dpi) {
+    Dpi_ = dpi;
+    const HFONT previous = Font_;
+    Font_ = CreateFormFont(Description_->FontFamily, Scaled(Description_->FontHeight));
+    SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font_), FALSE);
+    DeleteObject(previous);
+    for (const auto& control : Controls_) control->Rescale();
 }
 
 LRESULT CALLBACK TForm::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -345,6 +409,16 @@ LRESULT TForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_DPICHANGED: {
+            // Moved to a screen of another scale: drawn anew for it, in the
+            // place the system suggests.
+            Rescale(HIWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;

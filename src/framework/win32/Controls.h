@@ -43,6 +43,9 @@ public:
     // A notification the control sent its parent (WM_COMMAND's code).
     virtual void Notified(WORD) {}
 
+    // Takes the place and font size its form's scale gives it now.
+    virtual void Rescale();
+
 protected:
     TForm& Form_;
     const TControlDescription& Description_;
@@ -56,6 +59,11 @@ public:
     TLabel(TForm& form, const TControlDescription& description, HWND parent);
     // Replaces the caption; the label then resizes to fit it.
     void SetCaption(std::string_view caption);
+    void Rescale() override;
+
+private:
+    // Its width that of `text`, its height a line's, in its font.
+    void FitText(const std::wstring& text);
 };
 
 class TButton : public TWinControl {
@@ -134,6 +142,9 @@ public:
     }
 
     HBRUSH Background() const { return Brush_; }
+    // A length of the form description, in pixels of the screen the window is on:
+    // the description's pixels are those of 96 dots per inch.
+    int Scaled(int length) const { return MulDiv(length, static_cast<int>(Dpi_), 96); }
     void AddTimer(TTimer* timer, UINT_PTR id) { Timers_.push_back({id, timer}); }
     // The control to give the keyboard focus back to when the window is active again.
     void RememberFocus(HWND control) { Focus_ = control; }
@@ -149,8 +160,12 @@ private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window and its controls drawn for `dpi` dots per inch.
+    void Rescale(UINT dpi);
 
     HWND Handle_ = nullptr;
+    UINT Dpi_ = 96;
+    HFONT Font_ = nullptr;
     HBRUSH Brush_ = nullptr;
     const TFormDescription* Description_ = nullptr;
     std::vector<std::unique_ptr<TWinControl>> Controls_;
