@@ -26,11 +26,14 @@ CHANGED_EVERY_STEP = ["Y1, уменьшаемое", "Y1, вычитаемое"]
 NEVER_CHANGED = [f"Y3, линия задержки, ячейка {cell}" for cell in range(5, 12)]
 
 events = collections.Counter()
+memo_insertions = []  # (offset, text) of each insertion the memo announces
 
 
 def on_event(event):
     try:
         events[(event.type, event.source.name)] += 1
+        if event.type == "object:text-changed:insert" and event.source.getRoleName() == "text":
+            memo_insertions.append((event.detail1, event.any_data))
     except Exception:  # the source went away
         pass
 
@@ -115,6 +118,10 @@ if memo:
     labelled_by = [relation.getTarget(0).name for relation in memo[0].getRelationSet()
                    if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY]
     check("ODB" in labelled_by, f"the memo is labelled by {labelled_by}, not by 'ODB'")
+    # Each step is heard as what it adds at the memo's end, not as the whole history.
+    at_the_end = [(0, " 0 "), (3, "0 "), (5, "0 "), (7, "3 "), (9, "9 ")]
+    check(memo_insertions == at_the_end, f"the memo announced {memo_insertions}, "
+                                         f"expected {at_the_end}")
     selections = events[("object:text-selection-changed", memo[0].name)]
     check(selections == 0, f"the memo sent {selections} selection events with nothing selected")
 print("events:", dict(sorted(events.items())))

@@ -412,6 +412,16 @@ void WindowTest::everyValueLabel() {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
     QVERIFY(accessible);
     QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
+    // Each digit where the label draws it, side by side, within the label.
+    QAccessibleTextInterface* text = accessible->textInterface();
+    const QRect label_ = QRect(label->mapToGlobal(QPoint(0, 0)), label->size());
+    const QFontMetrics metrics(label->font());
+    for (int i = 0; i < shown.size(); ++i) {
+        const QRect digit = text->characterRect(i);
+        QVERIFY2(label_.contains(digit), qPrintable(QString("digit %1").arg(i)));
+        QCOMPARE(digit.left() - label_.left(), metrics.horizontalAdvance(shown.left(i)));
+        QCOMPARE(text->offsetAtPoint(digit.center()), i);
+    }
 }
 
 // As on the original platform, a focused push button is the default one: Return
@@ -883,13 +893,19 @@ void WindowTest::memoReachesAssistiveTechnology() {
     QCOMPARE(text->characterCount(), 7);
     QCOMPARE(text->text(1, 4), QString("0 0"));
 
+    // Reading line by line ends: after the last line there is none (Qt's own text
+    // box gives the last line again, and a screen reader reading on never stops).
+    int start = -1, end = -1;
+    QCOMPARE(text->textAfterOffset(2, QAccessible::LineBoundary, &start, &end), QString());
+    QCOMPARE(start, end);
+
+
     memo->setFocus();
     QTest::keyClick(memo, Qt::Key_Right);
     QTest::keyClick(memo, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(memo, Qt::Key_Right, Qt::ShiftModifier);
     QCOMPARE(text->cursorPosition(), 3);
     QCOMPARE(text->selectionCount(), 1);
-    int start = -1, end = -1;
     text->selection(0, &start, &end);
     QCOMPARE(std::pair(start, end), std::pair(1, 3));
     text->setSelection(0, 3, 5);

@@ -73,9 +73,11 @@ QRect TLabelAccessible::characterRect(int offset) const {
     if (offset < 0 || offset >= text.size()) return {};
     const QFontMetrics metrics(Label()->font());
     const QRect area = Label()->contentsRect();
+    // From where the text before it ends to where the text up to it ends, so the
+    // characters' rectangles tile the label whatever the rounding.
     const int x = metrics.horizontalAdvance(text.left(offset));
-    const QRect local(area.left() + x, area.top(), metrics.horizontalAdvance(text.at(offset)),
-                      metrics.height());
+    const QRect local(area.left() + x, area.top(),
+                      metrics.horizontalAdvance(text.left(offset + 1)) - x, metrics.height());
     return QRect(Label()->mapToGlobal(local.topLeft()), local.size());
 }
 
