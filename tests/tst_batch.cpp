@@ -17,6 +17,7 @@
 #include "DataFiles.h"
 #include "FilePaths.h"
 #include "PreprocessorModel.h"
+#include "SessionRecord.h"
 #include "TestSupport.h"
 
 namespace {
@@ -313,6 +314,46 @@ std::vector<std::map<std::string, std::int64_t>> ValuesAtEachTime(const std::str
     }
     for (; time <= last; ++time) atTime.push_back(values);
     return atTime;
+}
+
+// A window's session, recorded step by step (to a file as it goes, and kept to
+// be dumped at the end), is the runner's dump of as many steps but for its maker:
+// the worked example past its last change, where only the end time marks the
+// length, and a random input.
+TEST(BatchVcdTest, ASessionsDumpIsTheRunnersDump) {
+    TScratchDirectory scratch;
+    std::mt19937 random(5);
+    for (const auto& [input, steps] : {std::pair(std::string(WorkedExampleInput), 20),
+                                       std::pair(RandomInput(random, 100), 60)}) {
+        WriteTextFile("input.txt", input);
+        TBatchOptions options;
+        options.Steps = static_cast<std::uint64_t>(steps);
+        options.Output = "batch-output.txt";
+        options.Vcd = "batch.vcd";
+        ASSERT_EQ(RunBatch(options).ExitCode, 0);
+        std::string runners = ReadTextFile("batch.vcd");
+        runners.replace(0, runners.find('\n'), "$version preprocessor-sim $end");
+
+        TDataFiles files;
+        ASSERT_EQ(files.Open(), drOk);
+        TPreprocessorModel model;
+        struct TShown {
+            void ShowSnapshot(const TStepSnapshot& snapshot) { Snapshot = snapshot; }
+            TStepSnapshot Snapshot;
+        } shown;
+        {
+            TSessionRecord session;
+            session.KeepSteps();
+            ASSERT_TRUE(session.StartDump("session.vcd", "preprocessor-sim"));
+            for (int step = 0; step < steps; ++step) {
+                const TRegister written = model.Registers().PendingOutput;
+                model.Step(files, shown);
+                session.Record(shown.Snapshot, written, model.EndOfData());
+            }
+            EXPECT_EQ(session.Dump("preprocessor-sim"), runners);
+        }
+        EXPECT_EQ(ReadTextFile("session.vcd"), runners);
+    }
 }
 
 TEST(BatchVcdTest, GtkwaveReadsWhatTheTraceSays) {

@@ -25,6 +25,7 @@
 #include "CommandLine.h"
 #include "DataFiles.h"
 #include "FilePaths.h"
+#include "SessionRecord.h"
 #include "Startup.h"
 #include "TestSupport.h"
 #include "Unit1.h"
@@ -617,12 +618,17 @@ void WindowTest::startUpWithTheFolderDialog() {
     std::filesystem::create_directory(chosen);
     WriteTextFile(chosen / "input.txt", WorkedExampleInput);
     std::string folder = chosen.string();
-    char* given[] = {program, chooseFolder, folder.data(), nullptr};
-    argc = 3;
+    const auto started = std::filesystem::current_path();
+    char dumpOption[] = "--vcd", dump[] = "session.vcd";  // where the program starts
+    char* given[] = {program, chooseFolder, dumpOption, dump, folder.data(), nullptr};
+    argc = 5;
     asked = false;
     QCOMPARE(RunProgram(argc, given), 0);
+    SessionRecord.Finish();
     QVERIFY(!asked);
     QCOMPARE(ReadTextFile(chosen / "output.txt"), std::string("0 "));
+    QVERIFY(std::filesystem::exists(started / "session.vcd"));
+    QVERIFY(!std::filesystem::exists(chosen / "session.vcd"));
 
     // An option it does not know ends it at once with the usage's exit status.
     char unknownOption[] = "--no-such-option";
@@ -1001,6 +1007,11 @@ void WindowTest::memoBehavesAsAStandardTextBox_data() {
     row("Up and Down keep the column", {Click(5), Key(Qt::Key_Down), Key(Qt::Key_Up), Type("x")});
     row("Up from the end keeps the column", {end, Key(Qt::Key_Up), Key(Qt::Key_Down), Type("x")});
     row("double click, second line", {DoubleClick(24)});
+    row("Down lands on the nearer side of a wide letter",
+        {SetPlainText("1234567890\nWWWWWWWWWW"), Click(3), Key(Qt::Key_Down), Type("x")});
+    row("Down through a shorter line keeps the column",
+        {SetPlainText("1234567890\n12\n1234567890"), Click(8), Key(Qt::Key_Down),
+         Key(Qt::Key_Down), Type("x")});
 }
 
 void WindowTest::memoBehavesAsAStandardTextBox() {
