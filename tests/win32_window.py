@@ -87,6 +87,14 @@ def unix_path(path):
     return Path(run_under_wine("winepath", "-u", path)[1].strip())
 
 
+def example_folder(name):
+    """A new folder of the scenario's, holding the worked example as input.txt."""
+    folder = work / name
+    folder.mkdir()
+    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    return folder
+
+
 def start(folder, *arguments, executable=None):
     return subprocess.Popen([wine, executable or program, *arguments], cwd=folder,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -180,9 +188,7 @@ def wait_for_state(expected, names, what):
 
 
 def worked_example():
-    folder = work / "Данные с пробелом"
-    folder.mkdir()
-    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    folder = example_folder("Данные с пробелом")
     states = runner_states(native_batch, folder / "input.txt", 16, work)[0]
     dump = work / "session.vcd"
     process = start(work, "--vcd", windows_path(dump), windows_path(folder))
@@ -255,9 +261,7 @@ def worked_example():
 
 def killed():
     """A window killed after 7 steps leaves a dump of the 7 steps a viewer reads."""
-    folder = work / "killed"
-    folder.mkdir()
-    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    folder = example_folder("killed")
     process = start(folder, "--vcd", "session.vcd")
     if not check(wait_for(read_window), "the window did not appear"):
         return process.kill()
@@ -282,9 +286,7 @@ def command_line():
     status = exit_status(process)
     check(status == 2, f"an unknown option: exit status {status}, expected 2")
 
-    folder = work / "-x"
-    folder.mkdir()
-    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    folder = example_folder("-x")
     process = start(work, "--", "-x")
     if not check(wait_for(read_window), "-- -x: the window did not appear"):
         return process.kill()
@@ -313,9 +315,7 @@ def at_150_percent():
     description's places, sizes and fonts times 1.5; and it steps by clicks at
     the scaled places."""
     set_dpi(144)
-    folder = work / "150"
-    folder.mkdir()
-    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    folder = example_folder("150")
     process = start(folder)
     listed = wait_for(read_window)
     if not check(listed, "at 150 %: the window did not appear"):
@@ -364,9 +364,7 @@ def missing_input():
 
 
 def failing_output():
-    folder = work / "full"
-    folder.mkdir()
-    (folder / "input.txt").write_bytes(Path(input_path).read_bytes())
+    folder = example_folder("full")
     (folder / "output.txt").symlink_to("/dev/full")
     process = start(folder)
     if not check(wait_for(read_window), "the window did not appear"):

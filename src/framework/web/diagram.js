@@ -50,12 +50,12 @@ const Diagram = (() => {
     return [
       { name: 'Minuend', value: step => value(step, 0) },
       { name: 'Subtrahend', value: step => value(step, 1) },
-      { name: 'Difference', value: step => value(step, 13), line: lines && 0 },
+      { name: 'Difference', value: step => value(step, 13), line: lines ? 0 : undefined },
       { name: delayLineOpen ? 'DelayLine ▾' : 'DelayLine ▸', group: true,
         value: step => DELAY_LINE.map(signal => value(step, signal)).join(' ') },
       ...(delayLineOpen ? DELAY_LINE.map(signal => ({
         name: '  ' + SIGNALS[signal], value: step => value(step, signal) })) : []),
-      { name: 'WindowSum', value: step => value(step, 14), line: lines && 1 },
+      { name: 'WindowSum', value: step => value(step, 14), line: lines ? 1 : undefined },
       { name: 'Written', value: step => value(step, 15) },
       { name: 'EndOfData', value: latched, bit: true },
     ];
@@ -133,7 +133,7 @@ const Diagram = (() => {
 
   function lineScale(shown, first) {
     let low = Infinity, high = -Infinity;
-    for (const row of shown.filter(row => row.line !== undefined && row.line !== false)) {
+    for (const row of shown.filter(row => row.line !== undefined)) {
       for (let step = first; step <= last; ++step) {
         const v = row.value(step);
         low = Math.min(low, v);
@@ -143,8 +143,9 @@ const Diagram = (() => {
     return { low, high };
   }
 
+  // A row drawn as a line (row.line: its colour) is taller than a bus.
   function rowHeight(row) {
-    return row.line === 0 || row.line === 1 ? LINE_ROW : ROW;
+    return row.line === undefined ? ROW : LINE_ROW;
   }
 
   function draw() {
