@@ -7,7 +7,7 @@ if(PREPROCESSOR_NATIVE_BATCH)
     foreach(engine chromium webkit)
         add_test(NAME web_page_${engine}
             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web_page.sh ${engine} ${page}
-                    ${PREPROCESSOR_NATIVE_BATCH} ${PROJECT_SOURCE_DIR}/src/Unit1.ui
+                    ${PREPROCESSOR_NATIVE_BATCH}
                     ${PROJECT_SOURCE_DIR}/examples/worked-example/input.txt
                     ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/extremes.txt)
         set_tests_properties(web_page_${engine} PROPERTIES TIMEOUT 300)
@@ -15,6 +15,5 @@ if(PREPROCESSOR_NATIVE_BATCH)
 endif()
 add_test(NAME web_page_firefox
     COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
-            python3 ${CMAKE_CURRENT_SOURCE_DIR}/web_page_firefox.py firefox-esr ${page}
-            ${PROJECT_SOURCE_DIR}/src/Unit1.ui)
+            python3 ${CMAKE_CURRENT_SOURCE_DIR}/web_page_firefox.py firefox-esr ${page})
 set_tests_properties(web_page_firefox PROPERTIES TIMEOUT 120)

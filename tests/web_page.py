@@ -11,8 +11,9 @@ through the File System Access API (the page served on the loopback for that,
 with folders of the browser's own private file system standing in for the
 user's): a missing input.txt's message box, and output.txt on disk at each step.
 
-usage: web_page.py ENGINE PAGE NATIVE_BATCH FORM INPUT SECOND_INPUT WORK_DIR
+usage: web_page.py ENGINE PAGE NATIVE_BATCH INPUT SECOND_INPUT WORK_DIR
 ENGINE: chromium or webkit"""
+import collections
 import functools
 import glob
 import http.server
@@ -27,16 +28,13 @@ from selenium.common.exceptions import ElementClickInterceptedException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from scenario import REGISTERS, WORKED_EXAMPLE_OUTPUT, check, check_dump, finish, wait_for
+from scenario import (ACCESSIBLE_NAMES, COLOURS, CONTROLS, FORM, REGISTERS, TAB_STOPS,
+                      WORKED_EXAMPLE_OUTPUT, check, check_dump, check_timer, finish, wait_for)
 from scenario import expected_states as runner_states
 
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "cmake"))
-from ui_to_form import describe  # noqa: E402  the form as the page is built from it
-
-engine, page, native_batch, form_path, input_path, second_input, work = sys.argv[1:8]
+engine, page, native_batch, input_path, second_input, work = sys.argv[1:7]
 work = Path(work)
 page = Path(page).resolve()
-FORM, CONTROLS = describe(form_path)
 
 
 def open_browser():
@@ -151,42 +149,55 @@ def css_colour(colour):
 
 
 def form_as_described():
-    names = [control["name"] for control in CONTROLS]
+    names = [name for name, *_ in CONTROLS]
     controls, form, focusable, title, language, focus, fetched = browser.execute_script(
-        GEOMETRY, names, FORM["class"])
+        GEOMETRY, names, FORM["name"])
     check(not fetched, f"the page fetched {fetched}: it must need nothing but itself")
     check(title == FORM["caption"] and language == "ru",
           f"the page's title {title!r} and language {language!r}")
     check(form == [*FORM["place"][2:], css_colour(FORM["background"]), f"{FORM['size']}px"],
           f"the form: {form}")
-    tab_stops = [control["name"] for control in CONTROLS if control["tab_stop"]]
-    check(focusable == tab_stops, f"tab order {focusable}, described {tab_stops}")
+    check(focusable == TAB_STOPS, f"tab order {focusable}, expected {TAB_STOPS}")
     check(focus == "Button1", f"the focus at the start on {focus!r}")
-    parents = {-1: FORM["class"], **{i: c["name"] for i, c in enumerate(CONTROLS)}}
-    for control in CONTROLS:
-        left, top, width, height, size, background, colour, caption, parent = \
-            controls[control["name"]]
-        described = control["place"]
-        what = f"{control['name']}: at {left}, {top}, {width} x {height}, in {parent}"
-        check((left, top, parent) == (*described[:2], parents[control["parent"]]),
-              f"{what}; described at {described[:2]} in {parents[control['parent']]}")
-        if control["kind"] != "Label":
-            check((width, height) == described[2:], f"{what}; described {described}")
+    for name, kind, parent_name, place, described_caption, font_size in CONTROLS:
+        left, top, width, height, size, background, colour, caption, parent = controls[name]
+        what = f"{name}: at {left}, {top}, {width} x {height}, in {parent}"
+        check((left, top, parent) == (*place[:2], parent_name),
+              f"{what}; expected at {place[:2]} in {parent_name}")
+        if kind != "Label":
+            check((width, height) == place[2:], f"{what}; expected {place}")
         elif caption:  # a label fits its text, a line of its font high
-            check(abs(height - described[3]) <= 4, f"{what}: its font's line described {described[3]}")
-        check(size == f"{control['size']}px", f"{control['name']}: font {size}")
-        check(caption == control["caption"], f"{control['name']}: caption {caption!r}")
-        if control["background"]:
-            check(background == css_colour(control["background"]),
-                  f"{control['name']}: background {background}")
-        if control["text"]:
-            check(colour == css_colour(control["text"]), f"{control['name']}: text {colour}")
+            check(abs(height - place[3]) <= 4, f"{what}: its font's line is {place[3]}")
+        check(size == f"{font_size}px", f"{name}: font {size}")
+        check(caption == described_caption, f"{name}: caption {caption!r}")
+        expected_background, expected_text = COLOURS[kind]
+        if expected_background:
+            check(background == css_colour(expected_background), f"{name}: background {background}")
+        if expected_text:
+            check(colour == css_colour(expected_text), f"{name}: text {colour}")
     check(blank(), f"before the first step: {shown()}")
+
+
+COUNT_REWRITES = """
+window.rewrites = {};
+for (const name of arguments[0]) {
+  rewrites[name] = 0;
+  new MutationObserver(records => { rewrites[name] += records.length; })
+    .observe(document.getElementById(name), { childList: true, characterData: true, subtree: true });
+}
+"""
 
 
 def worked_example():
     states, native = expected_states(input_path, 16)
+    browser.execute_script(COUNT_REWRITES, list(REGISTERS))
     shown_right = step_and_compare(states, "the worked example", first_by_return=True)
+    # A value label is written only when its number changes, so a screen reader
+    # hears of it only then.
+    changes = {name: sum(1 for before, after in zip([{name: ""}, *states], states)
+                         if before[name] != after[name]) for name in REGISTERS}
+    rewrites = browser.execute_script("return rewrites")
+    check(rewrites == changes, f"value labels written {rewrites}, their numbers changed {changes}")
     print(f"16 steps shown as the native trace: {shown_right}")
     output = downloaded()
     check(output == WORKED_EXAMPLE_OUTPUT == native, f"output.txt downloaded: {output!r}")
@@ -211,6 +222,15 @@ def worked_example():
     check(len(table) == 16 and {k: table[4].get(k) for k in expected} == expected,
           f"the diagram's table for screen readers: {len(table)} rows, row 5 {table[4:5]}")
 
+    # Return on the diagram opens the delay line into its cells, and makes no step.
+    height = diagram.size["height"]
+    diagram.send_keys(Keys.RETURN)
+    check(wait_for(lambda: diagram.size["height"] > height, timeout=2) and
+          shown()["Memo1"] == states[-1]["Memo1"],
+          f"Return on the diagram: {height} px high, then {diagram.size['height']}, "
+          f"the memo {shown()['Memo1']!r}")
+    diagram.send_keys(Keys.RETURN)
+
 
 def kept_over_a_reload():
     """The last session's output.txt stays downloadable after a reload, until the
@@ -225,25 +245,33 @@ def kept_over_a_reload():
           "the previous session's output.txt offered after the new run wrote")
 
 
+WATCH_STEPS = """
+// The page's own clock: when Return reached the button, and when each step after it was recorded.
+window.pressed = null;
+window.steps = [];
+let seen = running._WebRecordedSteps();
+arguments[0].addEventListener('keydown', () => { pressed = performance.now(); }, { capture: true });
+setInterval(() => {
+  for (const now = running._WebRecordedSteps(); seen < now; ++seen) steps.push(performance.now());
+}, 5);
+"""
+
+
 def timer():
-    """One step a second from the click on; the button greyed, the focus on
-    "Следующий шаг"."""
+    """Return on the focused "Имитация работы препроцессора" starts the timer: the
+    button greyed, the focus on "Следующий шаг", no step at once, then one step a
+    second, timed by the page's own record of its steps."""
     button2 = browser.find_element(By.ID, "Button2")
-    button2.click()
-    started = time.monotonic()
+    browser.execute_script(WATCH_STEPS, button2)
+    browser.execute_script("arguments[0].focus()", button2)
+    browser.switch_to.active_element.send_keys(Keys.RETURN)
     focus = browser.switch_to.active_element.get_attribute("id")
-    check(not button2.is_enabled() and focus == "Button1",
-          f"after the click: enabled {button2.is_enabled()}, focus on {focus!r}")
-    before = len(shown()["Memo1"].split())
-    ticks = []
-    while len(ticks) < 5 and time.monotonic() - started < 8:
-        values = len(shown()["Memo1"].split())
-        while len(ticks) < values - before:
-            ticks.append(time.monotonic() - started)
-        time.sleep(0.02)
-    print("timer steps at", ", ".join(f"{t:.2f}" for t in ticks), "s")
-    check(len(ticks) == 5 and abs(ticks[4] - 5) <= 0.5 and abs(ticks[0] - 1) <= 0.5,
-          f"5 timer steps at {ticks}: expected one a second")
+    steps = browser.execute_script("return steps.length")
+    check(not button2.is_enabled() and focus == "Button1" and steps == 0,
+          f"after Return on it: enabled {button2.is_enabled()}, focus on {focus!r}, {steps} steps")
+    wait_for(lambda: browser.execute_script("return steps.length >= 5"), timeout=9)
+    pressed, ticks = browser.execute_script("return [pressed, steps.slice(0, 5)]")
+    check_timer([tick / 1000 for tick in ticks], (pressed or 0) / 1000, engine)
 
 
 def keyboard_alone():
@@ -266,16 +294,22 @@ def long_history():
     load()
     steps = 2500
     browser.execute_script("for (let i = 0; i < arguments[0]; ++i) Button1.click()", steps - 1)
-    states, _ = expected_states(input_path, steps)
+    states, _ = expected_states(input_path, steps + 1)
     memo = browser.find_element(By.ID, "Memo1")
     memo.click()
     text = memo.get_property("value")
-    check(text == states[-2]["Memo1"], f"the memo after {steps - 1} steps, focused: "
-                                       f"{len(text)} characters, expected {len(states[-2]['Memo1'])}")
+    check(text == states[-3]["Memo1"], f"the memo after {steps - 1} steps, focused: "
+                                       f"{len(text)} characters, expected {len(states[-3]['Memo1'])}")
     browser.execute_script("Button1.click()")  # as the timer steps, the focus staying
     text, caret = browser.execute_script("return [Memo1.value, Memo1.selectionEnd]")
-    check(text == states[-1]["Memo1"] and caret == 0,
+    check(text == states[-2]["Memo1"] and caret == 0,
           f"a step with the memo focused: it ends {text[-20:]!r}, the caret at {caret}")
+    # Typed into while it has the focus, the memo gets the whole history back at the next step.
+    memo.send_keys(Keys.END, "x")
+    browser.execute_script("Button1.click()")
+    text = memo.get_property("value")
+    check(text == states[-1]["Memo1"], f"a step after typing in the memo: {len(text)} characters, "
+                                       f"expected {len(states[-1]['Memo1'])}, ending {text[-20:]!r}")
 
 
 def open_file(path, states, what):
@@ -303,13 +337,26 @@ document.getElementById('Memo1').dispatchEvent(
 """
 
 
+def drop(path):
+    """Drops `path` on the page: in Chromium as the browser itself does it, with a
+    drag over the page first; elsewhere as the page receives it."""
+    if engine != "chromium":
+        return browser.execute_script(DROP, path.name, path.read_text())
+    data = {"items": [], "files": [str(path.resolve())], "dragOperationsMask": 1}
+    for kind in ("dragEnter", "dragOver", "drop"):
+        browser.execute_cdp_cmd("Input.dispatchDragEvent", {"type": kind, "x": 500, "y": 250,
+                                                            "data": data})
+
+
 def other_inputs():
     second = expected_states(second_input, 24)[0]
     open_file(Path(second_input).resolve(), second, "an input from the fixtures")
     # A file dropped anywhere on the page is opened as the chooser opens it.
     browser.execute_script("window.started = false;"
                            "addEventListener('preprocessor-started', () => window.started = true)")
-    browser.execute_script(DROP, "dropped.txt", Path(input_path).read_text())
+    dropped = work / "dropped.txt"
+    dropped.write_text(Path(input_path).read_text())
+    drop(dropped)
     if check(wait_for(lambda: browser.execute_script("return window.started")),
              "a dropped file did not start the run again"):
         step_and_compare(expected_states(input_path, 3)[0], "a dropped file")
@@ -355,18 +402,56 @@ def accessibility_tree():
         return next((node for node in nodes if not node.get("ignored") and
                      node["role"]["value"] == role and name(node) == accessible_name), None)
 
-    for control in CONTROLS:
-        if control["accessible_name"]:
-            node = found("status", control["accessible_name"])
-            number = states[4][control["name"]]
-            check(node and properties(node).get("live") == "polite" and text(node) == number,
-                  f"{control['accessible_name']}: {node and properties(node)}, "
-                  f"text {node and text(node)!r}, shown {number!r}: expected a polite status")
-        elif control["kind"] == "Button":
-            check(found("button", control["caption"]), f"no button {control['caption']!r}")
-        elif control["kind"] == "GroupBox":
-            check(found("group", control["caption"]), f"no group {control['caption']!r}")
+    for label, accessible_name in ACCESSIBLE_NAMES.items():
+        node = found("status", accessible_name)
+        number = states[4][label]
+        check(node and properties(node).get("live") == "polite" and text(node) == number,
+              f"{accessible_name}: {node and properties(node)}, "
+              f"text {node and text(node)!r}, shown {number!r}: expected a polite status")
+    for _, kind, _, _, caption, _ in CONTROLS:
+        if kind in ("Button", "GroupBox"):
+            check(found(kind.lower().replace("groupbox", "group"), caption),
+                  f"no {kind} {caption!r}")
     check(found("textbox", "ODB"), "the memo is no text box named ODB")
+    # The diagram's values reach it as a table: a row header per step shown, a
+    # column header per signal.
+    headers = collections.Counter(node["role"]["value"] for node in nodes
+                                  if not node.get("ignored") and
+                                  node["role"]["value"] in ("rowheader", "columnheader"))
+    check(headers == {"rowheader": 5, "columnheader": 18},
+          f"the diagram's table, as a screen reader gets it: {dict(headers)}; expected a row "
+          f"header for each of the 5 steps, and a column header for the step and each signal")
+
+
+def boxes_in_a_row():
+    """Two boxes asked for at once: the first shown, modal, its OK focused; once
+    it is closed, the second, likewise; then the focus back where it was. In
+    Chromium, what a screen reader hears of a box: the program's name, and the
+    message as its description."""
+    load()
+    browser.execute_script("running.document.showBox('Первое', false);"
+                           "running.document.showBox('Второе', true)")
+
+    def modal():
+        return browser.execute_script(
+            "const box = document.querySelector('dialog:modal');"
+            "return box && [box.querySelector('p').textContent, document.activeElement.textContent,"
+            "               document.querySelectorAll('dialog').length]")
+
+    first = wait_for(modal)
+    check(first == ["Первое", "OK", 1], f"the first box: {first}")
+    if engine == "chromium":
+        nodes = browser.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
+        heard = [(node.get("name", {}).get("value"), node.get("description", {}).get("value"))
+                 for node in nodes if node["role"]["value"] in ("dialog", "alertdialog")]
+        check(heard == [("preprocessor-sim", "Первое")], f"a screen reader hears the box as {heard}")
+    browser.switch_to.active_element.send_keys(Keys.RETURN)
+    second = wait_for(lambda: (lambda box: box and box[0] == "Второе" and box)(modal()))
+    check(second == ["Второе", "OK", 1], f"after the first box closed: {second or modal()}")
+    browser.switch_to.active_element.send_keys(Keys.ESCAPE)
+    check(wait_for(lambda: browser.execute_script(
+        "return !document.querySelector('dialog') && document.activeElement.id === 'Button1'")),
+        "after both boxes the focus is not back on Следующий шаг")
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
@@ -448,7 +533,7 @@ def chosen_folder():
 
 
 scenarios = [form_as_described, worked_example, kept_over_a_reload, timer, keyboard_alone,
-             long_history, other_inputs]
+             long_history, other_inputs, boxes_in_a_row]
 if engine == "chromium":
     scenarios += [accessibility_tree, chosen_folder]
 else:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# web_page.sh ENGINE PAGE NATIVE_BATCH FORM INPUT SECOND_INPUT: the web page's
+# web_page.sh ENGINE PAGE NATIVE_BATCH INPUT SECOND_INPUT: the web page's
 # scenario (web_page.py) in one browser engine, headless: Chromium as it is,
 # WebKitGTK on a private X server, which it needs for its windows.
 set -euo pipefail

@@ -5,7 +5,7 @@ show the form as described: the form's gray over the client area's size, the
 memo white, and something drawn where each caption stands (not a check of the
 letters, but that the form and its captions were drawn at all).
 
-usage: web_page_firefox.py FIREFOX PAGE FORM"""
+usage: web_page_firefox.py FIREFOX PAGE"""
 import struct
 import subprocess
 import sys
@@ -13,13 +13,10 @@ import tempfile
 import zlib
 from pathlib import Path
 
-from scenario import check, finish
+from scenario import CONTROLS, FORM, WHITE, check, finish
 
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "cmake"))
-from ui_to_form import describe  # noqa: E402
-
-firefox, page, form_path = sys.argv[1:4]
-FORM, CONTROLS = describe(form_path)
+firefox, page = sys.argv[1:3]
+PLACES = {name: (parent, place) for name, _, parent, place, *_ in CONTROLS}
 
 
 def read_png(path):
@@ -79,32 +76,31 @@ if check(rows_of_gray and columns_of_gray, "the form's gray is not on the page")
           f"the form's gray covers {right - left} x {bottom - top}, described {FORM['place'][2:]}")
     left, top = (left + right - form_width) // 2, (top + bottom - form_height) // 2
 
-    def origin(index):
-        """Where a control's parent has its client area, on the picture."""
-        if index < 0:
+    def origin(name):
+        """Where a control stands, on the picture."""
+        if name == FORM["name"]:
             return left, top
-        x, y = origin(CONTROLS[index]["parent"])
-        return x + CONTROLS[index]["place"][0], y + CONTROLS[index]["place"][1]
+        parent, place = PLACES[name]
+        x, y = origin(parent)
+        return x + place[0], y + place[1]
 
     def dark(x0, y0, w, h):
         return sum(1 for y in range(y0, min(y0 + h, height)) for x in range(x0, min(x0 + w, width))
                    if max(rows[y][x]) < 80)
 
-    for control in CONTROLS:
-        x, y = origin(control["parent"])
-        x, y = x + control["place"][0], y + control["place"][1]
-        if control["kind"] == "Memo":
-            check(rows[y + control["place"][3] // 2][x + control["place"][2] // 2] == (255, 255, 255),
-                  f"{control['name']} is not white")
-        if not control["caption"]:
+    for name, kind, _, place, caption, size in CONTROLS:
+        x, y = origin(name)
+        if kind == "Memo":
+            check(rows[y + place[3] // 2][x + place[2] // 2] == WHITE, f"{name} is not white")
+        if not caption:
             continue
         # A caption's letters: within a line of its font from its place, about as
         # wide as its letters are high.
-        w = len(control["caption"]) * control["size"]
-        h = control["size"] + 4 if control["kind"] != "Button" else control["place"][3]
-        if control["kind"] == "GroupBox":
+        w = len(caption) * size if kind != "Button" else place[2]
+        h = size + 4 if kind != "Button" else place[3]
+        if kind == "GroupBox":
             x += 8
-        drawn = dark(x, y, w if control["kind"] != "Button" else control["place"][2], h)
-        check(drawn >= 2 * len(control["caption"]),
-              f"{control['name']}: {drawn} dark pixels where {control['caption']!r} should stand")
+        drawn = dark(x, y, w, h)
+        check(drawn >= 2 * len(caption),
+              f"{name}: {drawn} dark pixels where {caption!r} should stand")
 finish()

@@ -2,13 +2,15 @@
 // (Wine's controls are no X windows): finds a top-level window by its title and
 // lists it and every control in it, one line each, in UTF-8:
 //
-//   class|id|parent id|left|top|width|height|enabled|focused|style|glyph shapes|text width|text
+//   class|id|parent id|left|top|width|height|enabled|focused|style|glyph shapes|text width|
+//   background|first visible line|text
 //
 // places relative to the parent's client area (the window: its frame on the
 // screen, and its client area's size); the style in hexadecimal; "glyph shapes"
 // counts the different shapes the text's glyphs take on the screen, so that
 // text drawn as boxes shows (a control's font is its process's: it cannot be
-// asked for from here).
+// asked for from here); "background" is the colour most of the control's pixels
+// on the screen have, as RRGGBB; "first visible line" is an edit box's, else 0.
 // With --at TEXT, prints instead where on the screen the centre of the control
 // showing TEXT is, as "x y", for a click there.
 // With --code-page alone, prints the system's ANSI code page, which the locale sets.
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,16 +46,21 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-// How many different shapes the glyphs of a control's text take on the screen,
-// as patches of dark pixels. Text drawn in a font that lacks its letters is one
-// shape (a box) repeated.
+struct TOnScreen {
+    int Shapes = 0;                    // different shapes the dark patches take
+    unsigned long Background = 0;      // the most frequent colour, as RRGGBB
+};
+
+// What a control looks like on the screen: how many different shapes the glyphs
+// of its text take, as patches of dark pixels (text drawn in a font that lacks
+// its letters is one shape, a box, repeated), and the colour it is mostly drawn in.
 // A group box is looked at above its controls, where its caption is.
-int GlyphShapes(HWND window, int captionHeight) {
+TOnScreen LookAt(HWND window, int captionHeight) {
     RECT place;
     GetWindowRect(window, &place);
     const int width = place.right - place.left;
     const int height = captionHeight > 0 ? captionHeight : place.bottom - place.top;
-    if (width <= 0 || height <= 0) return 0;
+    if (width <= 0 || height <= 0) return {};
 
     BITMAPINFO format{};
     format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -65,13 +73,19 @@ int GlyphShapes(HWND window, int captionHeight) {
     GdiFlush();
     std::vector<std::vector<bool>> ink(static_cast<std::size_t>(height),
                                        std::vector<bool>(static_cast<std::size_t>(width)));
+    std::map<unsigned long, int> colours;
     const auto* pixels = static_cast<const std::uint8_t*>(bits);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const std::uint8_t* pixel = pixels + (static_cast<std::size_t>(y) * width + x) * 4;
             ink[y][x] = pixel[0] + pixel[1] + pixel[2] < 3 * 80;
+            ++colours[static_cast<unsigned long>(pixel[2]) << 16 | pixel[1] << 8 | pixel[0]];
         }
     }
+    TOnScreen seen;
+    seen.Background = std::max_element(colours.begin(), colours.end(), [](auto& a, auto& b) {
+                          return a.second < b.second;
+                      })->first;
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -110,7 +124,8 @@ int GlyphShapes(HWND window, int captionHeight) {
             shapes.insert(std::to_string(patchWidth) + ':' + shape);
         }
     }
-    return static_cast<int>(shapes.size());
+    seen.Shapes = static_cast<int>(shapes.size());
+    return seen;
 }
 
 // The height of the part of a group box above its controls.
@@ -166,12 +181,15 @@ void List(HWND window, HWND focus, bool topLevel) {
     }
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const bool groupBox = std::wstring(windowClass) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
-    std::printf("%s|%d|%d|%ld|%ld|%d|%d|%d|%d|%08lx|%d|%d|%s\n", Utf8(windowClass).c_str(),
+    const TOnScreen seen = topLevel ? TOnScreen{} : LookAt(window, groupBox ? CaptionHeight(window) : 0);
+    const LRESULT firstLine =
+        std::wstring(windowClass) == L"Edit" ? SendMessageW(window, EM_GETFIRSTVISIBLELINE, 0, 0) : 0;
+    std::printf("%s|%d|%d|%ld|%ld|%d|%d|%d|%d|%08lx|%d|%d|%06lx|%ld|%s\n", Utf8(windowClass).c_str(),
                 topLevel ? 0 : GetDlgCtrlID(window), topLevel || !parent ? 0 : GetDlgCtrlID(parent),
                 place.left, place.top, width, height, IsWindowEnabled(window) ? 1 : 0,
-                window == focus ? 1 : 0, static_cast<unsigned long>(style),
-                topLevel ? 0 : GlyphShapes(window, groupBox ? CaptionHeight(window) : 0),
-                TextWidth(window), OneLine(Utf8(TextOf(window))).c_str());
+                window == focus ? 1 : 0, static_cast<unsigned long>(style), seen.Shapes,
+                TextWidth(window), seen.Background, static_cast<long>(firstLine),
+                OneLine(Utf8(TextOf(window))).c_str());
 }
 
 struct TSearch {

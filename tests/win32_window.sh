@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# win32_window.sh WINE PROGRAM CONTROLS NATIVE_BATCH FORM INPUT CPACK CPACK_CONFIG:
+# win32_window.sh WINE PROGRAM CONTROLS NATIVE_BATCH INPUT CPACK CPACK_CONFIG:
 # the Windows front-end's scenario (win32_window.py) under Wine on a private X
 # server with a window manager, once under a Western locale (code page 1252) and
 # once under a Russian one (1251), in the Wine prefix that $WINEPREFIX names;
 # the installer made from the build by CPack first.
 set -euo pipefail
 here=$(dirname "$0")
-cpack=$7 cpack_config=$8
-set -- "${@:1:6}"
+cpack=$6 cpack_config=$7
+set -- "${@:1:5}"
 source "$here/../tools/x-session.sh"
 "$cpack" -G NSIS --config "$cpack_config" -B "$x_session_dir/installer" >/dev/null
 installer=("$x_session_dir"/installer/*.exe)

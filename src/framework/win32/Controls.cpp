@@ -10,7 +10,7 @@ namespace {
 
 constexpr wchar_t FormWindowClass[] = L"TForm";
 constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr wchar_t OriginalProcedure[] = L"TGroupBox.OriginalProcedure";
+constexpr wchar_t OriginalProcedure[] = L"preprocessor-sim.OriginalProcedure";
 
 // The form names the classic small dialog face, a bitmap font that draws only
 // its own code page: on a Windows set to a Western one, Cyrillic comes out as
@@ -84,6 +84,21 @@ LRESULT CALLBACK GroupBoxProcedure(HWND window, UINT message, WPARAM wParam, LPA
             return CallWindowProcW(reinterpret_cast<WNDPROC>(GetPropW(window, OriginalProcedure)),
                                    window, message, wParam, lParam);
     }
+}
+
+// The memo as the other toolkits have it: coming to it with Tab leaves its text
+// unselected, rather than all of it selected (as the dialog manager does for an
+// edit box), so the next key typed does not replace the history.
+LRESULT CALLBACK MemoProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(GetPropW(window, OriginalProcedure));
+    const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
+    return message == WM_GETDLGCODE ? result & ~DLGC_HASSETSEL : result;
+}
+
+// Handles a control's messages in `procedure` first, which passes them on.
+void Subclass(HWND control, WNDPROC procedure) {
+    SetPropW(control, OriginalProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(control, GWLP_WNDPROC)));
+    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
 }  // namespace
@@ -203,8 +218,7 @@ void TButton::Notified(WORD code) {
 
 TGroupBox::TGroupBox(TForm& form, const TControlDescription& description, HWND parent)
     : TWinControl(form, description, parent, L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT) {
-    SetPropW(Handle_, OriginalProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrW(Handle_, GWLP_WNDPROC)));
-    SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupBoxProcedure));
+    Subclass(Handle_, GroupBoxProcedure);
 }
 
 TMemo::TMemo(TForm& form, const TControlDescription& description, HWND parent)
@@ -213,6 +227,7 @@ TMemo::TMemo(TForm& form, const TControlDescription& description, HWND parent)
                       (description.TabStop ? WS_TABSTOP : 0),
                   WS_EX_CLIENTEDGE) {
     SendMessageW(Handle_, EM_SETLIMITTEXT, 0, 0);  // no limit but the system's
+    Subclass(Handle_, MemoProcedure);
 }
 
 void TMemo::ChangeText(const std::function<void()>& change) {
