@@ -1,8 +1,10 @@
 """atspi_window.py READY_FILE: five presses of "Следующий шаг" through AT-SPI's
 action interface, then what a screen reader's review finds: every value label's
 name and number as the worked example's fifth step has them, the change events a
-screen reader listens for, and the memo labelled by "ODB", with no selection
-events while nothing is selected. READY_FILE is made once the script listens."""
+screen reader listens for, and the memo labelled by "ODB" (and "ODB" saying so),
+with no selection events while nothing is selected; then an edit of the memo
+through the bus and a step, heard as the old text removed and the history
+inserted. READY_FILE is made once the script listens."""
 import collections
 import sys
 import time
@@ -26,14 +28,14 @@ CHANGED_EVERY_STEP = ["Y1, уменьшаемое", "Y1, вычитаемое"]
 NEVER_CHANGED = [f"Y3, линия задержки, ячейка {cell}" for cell in range(5, 12)]
 
 events = collections.Counter()
-memo_insertions = []  # (offset, text) of each insertion the memo announces
+memo_changes = []  # (kind, offset, text) of each change the memo announces
 
 
 def on_event(event):
     try:
         events[(event.type, event.source.name)] += 1
-        if event.type == "object:text-changed:insert" and event.source.getRoleName() == "text":
-            memo_insertions.append((event.detail1, event.any_data))
+        if event.type.startswith("object:text-changed:") and event.source.getRoleName() == "text":
+            memo_changes.append((event.type.split(":")[-1], event.detail1, event.any_data))
     except Exception:  # the source went away
         pass
 
@@ -115,15 +117,32 @@ check(len(memo) == 1, "no memo")
 if memo:
     print(f"  memo {memo[0].name!r}: {text_of(memo[0])!r}")
     check(text_of(memo[0]) == " 0 0 0 3 9 ", "the memo does not hold the history")
-    labelled_by = [relation.getTarget(0).name for relation in memo[0].getRelationSet()
-                   if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+    def related(node, kind):
+        return [relation.getTarget(0) for relation in node.getRelationSet()
+                if relation.getRelationType() == kind]
+
+    labelled_by = [target.name for target in related(memo[0], pyatspi.RELATION_LABELLED_BY)]
     check("ODB" in labelled_by, f"the memo is labelled by {labelled_by}, not by 'ODB'")
+    label_for = [target.getRoleName() for target in related(labels["ODB"], pyatspi.RELATION_LABEL_FOR)]
+    check(label_for == ["text"], f"'ODB' says it labels {label_for}, not the memo")
     # Each step is heard as what it adds at the memo's end, not as the whole history.
-    at_the_end = [(0, " 0 "), (3, "0 "), (5, "0 "), (7, "3 "), (9, "9 ")]
-    check(memo_insertions == at_the_end, f"the memo announced {memo_insertions}, "
-                                         f"expected {at_the_end}")
+    at_the_end = [("insert", 0, " 0 "), ("insert", 3, "0 "), ("insert", 5, "0 "),
+                  ("insert", 7, "3 "), ("insert", 9, "9 ")]
+    check(memo_changes == at_the_end, f"the memo announced {memo_changes}, expected {at_the_end}")
     selections = events[("object:text-selection-changed", memo[0].name)]
     check(selections == 0, f"the memo sent {selections} selection events with nothing selected")
+
+    # Edited through the bus, then a step: the old text is heard removed and the
+    # whole history inserted.
+    memo[0].queryEditableText().insertText(0, "a\n", 2)
+    pump(0.3)
+    del memo_changes[:]
+    press.doAction(0)
+    pump(1)
+    history = " 0 0 0 3 9 9 "
+    expected = [("delete", 0, "a\n 0 0 0 3 9 "), ("insert", 0, history)]
+    check(memo_changes == expected and text_of(memo[0]) == history,
+          f"an edit and a step: the memo announced {memo_changes}, expected {expected}")
 print("events:", dict(sorted(events.items())))
 
 if failures:

@@ -932,8 +932,11 @@ void WindowTest::memoReachesAssistiveTechnology() {
     QVERIFY(editable);
     editable->replaceText(1, 2, "x");
     QCOMPARE(memo->toPlainText(), QString(" x 0 0 "));
-    accessible->setText(QAccessible::Value, "new");
-    QCOMPARE(memo->toPlainText(), QString("new"));
+    accessible->setText(QAccessible::Value, "new\nline");
+    QCOMPARE(memo->toPlainText(), QString("new\nline"));
+    // A paragraph runs to the start of the next one: its line feed is read with it.
+    QCOMPARE(text->textAtOffset(1, QAccessible::ParagraphBoundary, &start, &end), QString("new\n"));
+    QCOMPARE(text->textAfterOffset(1, QAccessible::ParagraphBoundary, &start, &end), QString("line"));
     DoStep();  // a step discards the user's edit, as it does a typed one
     QCOMPARE(memo->toPlainText(), QString(" 0 0 0 3 "));
 }
