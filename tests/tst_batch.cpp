@@ -112,6 +112,23 @@ std::string WrittenColumn(const std::string& trace) {
     return written;
 }
 
+// The times a dump of `steps` steps on `input` marks, from the documented model:
+// 0, each step at which a register or the latch changes, and the end of the run.
+std::vector<std::string> DumpTimes(const std::string& input, int steps) {
+    std::vector<bool> ended;
+    std::istringstream rows(ExpectedTrace(input, steps, &ended));
+    std::vector<std::string> times = {"0"};
+    std::string row, previous = ",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
+    for (int k = 1; std::getline(rows, row); ++k) {
+        row.erase(0, row.find(','));
+        const bool latchChanged = ended[k - 1] && (k == 1 || !ended[k - 2]);
+        if (row != previous || latchChanged) times.push_back(std::to_string(k));
+        previous = row;
+    }
+    if (times.back() != std::to_string(steps)) times.push_back(std::to_string(steps));
+    return times;
+}
+
 std::string RandomInput(std::mt19937& random, int numbers) {
     std::uniform_int_distribution<int> value(-999999, 999999), marker(0, 400);
     std::string input;
@@ -319,11 +336,13 @@ std::vector<std::map<std::string, std::int64_t>> ValuesAtEachTime(const std::str
 // A window's session, recorded step by step (to a file as it goes, and kept to
 // be dumped at the end), is the runner's dump of as many steps but for its maker:
 // the worked example past its last change, where only the end time marks the
-// length, and a random input.
+// length, and up to a step that changes values, and a random input. The dump
+// marks only the times at which something changes, and the end.
 TEST(BatchVcdTest, ASessionsDumpIsTheRunnersDump) {
     TScratchDirectory scratch;
     std::mt19937 random(5);
     for (const auto& [input, steps] : {std::pair(std::string(WorkedExampleInput), 20),
+                                       std::pair(std::string(WorkedExampleInput), 5),
                                        std::pair(RandomInput(random, 100), 60)}) {
         WriteTextFile("input.txt", input);
         TBatchOptions options;
@@ -332,6 +351,11 @@ TEST(BatchVcdTest, ASessionsDumpIsTheRunnersDump) {
         options.Vcd = "batch.vcd";
         ASSERT_EQ(RunBatch(options).ExitCode, 0);
         std::string runners = ReadTextFile("batch.vcd");
+        // Only the times at which something changes, and the end.
+        std::vector<std::string> times;
+        for (std::size_t at = runners.find("\n#"); at != std::string::npos; at = runners.find("\n#", at + 1))
+            times.push_back(runners.substr(at + 2, runners.find('\n', at + 1) - at - 2));
+        EXPECT_EQ(times, DumpTimes(input, steps)) << steps << " steps";
         runners.replace(0, runners.find('\n'), "$version preprocessor-sim $end");
 
         TDataFiles files;
@@ -427,18 +451,33 @@ TEST(BatchProcessTest, AFullDiskLeavesWholeValues) {
     }
 }
 
-// The first failed write ends the run: the trace stops about where the output
-// first failed, a buffer's worth of values in, not after every step asked for.
-TEST(BatchProcessTest, AFailedWriteEndsTheRun) {
+// A failed write ends the run, and the records end where output.txt does: the
+// trace has a row, and the dump a step, for each value the file holds whole. The
+// file takes a block (512 or 1024 bytes as the shell counts them) and no more;
+// the records go through a pipe, which no file size limit stops.
+TEST(BatchProcessTest, AFailedWriteEndsTheRecordsWhereTheOutputEnds) {
     TScratchDirectory scratch;
-    std::string input;
-    for (int i = 0; i < 300'000; ++i) input += "1 2\n";
-    WriteTextFile("input.txt", input);
-    EXPECT_EQ(RunBatchProcess("--steps 300000 --output /dev/full --trace t.csv"), 1);
-    const std::string trace = ReadTextFile("t.csv");
-    const auto rows = std::count(trace.begin(), trace.end(), '\n');
-    EXPECT_GT(rows, 1);
-    EXPECT_LT(rows, 30'000);
+    std::mt19937 random(17);
+    WriteTextFile("input.txt", RandomInput(random, 3000));
+    for (const std::string record : {"--trace", "--vcd"}) {
+        const std::string command = "(ulimit -f 1; trap '' XFSZ; exec " +
+                                    ShellQuoted(PREPROCESSOR_BATCH) + " --steps 3000 " + record +
+                                    " -) 2>err.log | cat >record.txt";
+        ASSERT_EQ(std::system(command.c_str()), 0) << record;
+        EXPECT_NE(ReadTextFile("err.log").find("Ошибка записи в файл OUTPUT.TXT"), std::string::npos);
+        const std::string output = ReadTextFile("output.txt");
+        const auto values = std::count(output.begin(), output.end(), ' ');
+        EXPECT_GT(values, 20) << record;
+        EXPECT_TRUE(output.ends_with(' ')) << record;
+        const std::string written = ReadTextFile("record.txt");
+        if (record == "--trace") {
+            EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), values + 1);
+        } else {
+            const auto lastTime = written.rfind("\n#") + 2;
+            EXPECT_EQ(written.substr(lastTime, written.find('\n', lastTime) - lastTime),
+                      std::to_string(values));
+        }
+    }
 }
 
 TEST(BatchProcessTest, AHundredMegabytesInBoundedMemory) {

@@ -159,6 +159,27 @@ TEST_F(ModelTest, InputsThatRunOut) {
     }
 }
 
+// A step reads its two numbers whatever became of the first: the pairs shown are
+// those of two "%d" conversions a step, as the C library makes them (a lone
+// sign fails the first read of step 2, and 7 is its second).
+TEST_F(ModelTest, EachStepReadsTwiceEvenWhenTheFirstReadFails) {
+    Start("5 2 - 7 1 4 4 10 3");
+    std::FILE* reference = std::fopen("input.txt", "r");
+    ASSERT_NE(reference, nullptr);
+    int minuend = 0, subtrahend = 0;
+    for (int step = 1; step <= 6; ++step) {
+        const bool firstRead = std::fscanf(reference, "%d", &minuend) == 1;
+        const bool secondRead = std::fscanf(reference, "%d", &subtrahend) == 1;
+        if (step == 2) {
+            EXPECT_TRUE(!firstRead && secondRead) << "the lone sign fails, 7 is read";
+        }
+        const TRegisters shown = StepAndGet();
+        EXPECT_EQ(std::pair(shown.Minuend, shown.Subtrahend), std::pair(minuend, subtrahend))
+            << "step " << step;
+    }
+    std::fclose(reference);
+}
+
 TEST_F(ModelTest, ArithmeticWrapsAndPairsSpanLines) {
     Start("2147483647 -1\n1 2\n3\n4\n");
     EXPECT_EQ(StepAndGet().Difference, INT_MIN);

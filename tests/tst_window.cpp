@@ -497,8 +497,11 @@ void WindowTest::failedOpens() {
     if (missing.startsWith("input.txt")) QVERIFY(!std::filesystem::exists("output.txt"));
 }
 
+// A failing output.txt is reported once; the steps go on, and are recorded, the
+// one that failed first too (its Minuend, 5, is 101 in the dump, the next one's 111).
 void WindowTest::failedWriteIsShownOnce() {
     std::filesystem::create_symlink("/dev/full", "output.txt");
+    StartRecording("session.vcd", false);
     CreateWindow();
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
@@ -507,6 +510,10 @@ void WindowTest::failedWriteIsShownOnce() {
     QCOMPARE(Boxes_->Shown[0].Text, QString("Ошибка записи в файл OUTPUT.TXT"));
     QCOMPARE(Form1->FR1->text(), QString("7"));
     QCOMPARE(Form1->Memo1->toPlainText(), QString(" 0 0 "));
+    const std::string dump = ReadTextFile("session.vcd");
+    SessionRecord.Finish();
+    const auto first = dump.find("\nb101 !\n"), second = dump.find("\nb111 !\n");
+    QVERIFY2(first < second && second != std::string::npos, dump.c_str());
 }
 
 // A disk that fills up and then frees space: the error is shown once, and in the

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <vector>
 
 #include "DataFiles.h"
 #include "FilePaths.h"
@@ -16,12 +17,14 @@ namespace {
 // the writing alone.
 struct TNoRecord {
     void ShowSnapshot(const TStepSnapshot&) {}
-    void Record(std::uint64_t, TRegister, bool) {}
+    void Record(TRegister, bool) {}
+    void Release(std::uint64_t) {}
     void Finish(std::uint64_t) {}
 };
 
 // Receives each step's registers and records them: a CSV row in the trace, a
-// time in the value change dump, or both.
+// time in the value change dump, or both. A step is held until its value is on
+// output.txt, so that whatever becomes of the file, the records end where it does.
 class TRecorder {
 public:
     TRecorder(TOutputStream& trace, TOutputStream& vcd) : Trace_(trace) {
@@ -34,9 +37,21 @@ public:
 
     void ShowSnapshot(const TStepSnapshot& snapshot) { Snapshot_ = snapshot; }
 
-    void Record(std::uint64_t step, TRegister written, bool endOfData) {
-        if (Trace_.IsOpen()) WriteRow(step, written);
-        if (Vcd_) Vcd_->WriteStep(step, Snapshot_, written, endOfData);
+    // Holds the step just shown, which wrote `written`.
+    void Record(TRegister written, bool endOfData) {
+        Held_.push_back({Snapshot_, written, endOfData});
+    }
+
+    // Records the held steps up to `step`, whose values are on the file now, and
+    // forgets the rest.
+    void Release(std::uint64_t step) {
+        for (const THeld& held : Held_) {
+            if (++Released_ > step) break;
+            if (Trace_.IsOpen()) WriteRow(Released_, held);
+            if (Vcd_) Vcd_->WriteStep(Released_, held.Shown, held.Written, held.EndOfData);
+        }
+        Released_ = step;
+        Held_.clear();
     }
 
     void Finish(std::uint64_t steps) {
@@ -44,15 +59,21 @@ public:
     }
 
 private:
-    void WriteRow(std::uint64_t step, TRegister written) {
+    struct THeld {
+        TStepSnapshot Shown;
+        TRegister Written;
+        bool EndOfData;
+    };
+
+    void WriteRow(std::uint64_t step, const THeld& held) {
         char row[32 + (TStepSnapshot::Count + 1) * (DecimalFormCapacity + 1)];
         char* out = std::to_chars(row, row + 32, step).ptr;
-        for (TRegister value : Snapshot_.Values()) {
+        for (TRegister value : held.Shown.Values()) {
             *out++ = ',';
             out = WriteDecimal(out, value);
         }
         *out++ = ',';
-        out = WriteDecimal(out, written);
+        out = WriteDecimal(out, held.Written);
         *out++ = '\n';
         Trace_.Write({row, static_cast<std::size_t>(out - row)});
     }
@@ -60,21 +81,25 @@ private:
     TOutputStream& Trace_;
     std::optional<TVcdWriter> Vcd_;
     TStepSnapshot Snapshot_;
+    std::vector<THeld> Held_;
+    std::uint64_t Released_ = 0;
 };
 
-// The steps of a run, each recorded once it has written its value; a failed
-// write ends the run.
+// The steps of a run, each recorded once its value is on the output file; a
+// failed write ends the run. Closes the files; false if output.txt is not whole.
 template <class TRecord>
-void RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
+bool RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
     TPreprocessorModel model;  // the views show no history, so none is kept
-    std::uint64_t step = 1;
-    for (; step <= steps; ++step) {
+    for (std::uint64_t step = 1; step <= steps && !files.WriteFailed(); ++step) {
         const TRegister written = model.Registers().PendingOutput;
         model.Step(files, record);
-        if (files.WriteFailed()) break;
-        record.Record(step, written, model.EndOfData());
+        record.Record(written, model.EndOfData());
+        if (files.ValuesWritten() == step) record.Release(step);
     }
-    record.Finish(step - 1);
+    const bool closed = files.Close();
+    record.Release(files.ValuesWritten());
+    record.Finish(files.ValuesWritten());
+    return closed;
 }
 
 std::string Describe(std::string_view message, const std::filesystem::path& path,
@@ -106,14 +131,15 @@ TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput) {
     if (options.Vcd && !vcd.Open(*options.Vcd, standardOutput))
         return {1, Describe("cannot open the value change dump", vcd)};
 
+    bool written;
     if (trace.IsOpen() || vcd.IsOpen()) {
         TRecorder recorder(trace, vcd);
-        RunSteps(options.Steps, files, recorder);
+        written = RunSteps(options.Steps, files, recorder);
     } else {
         TNoRecord nothing;
-        RunSteps(options.Steps, files, nothing);
+        written = RunSteps(options.Steps, files, nothing);
     }
-    if (!files.Close()) return {1, Describe(WriteFailedMessage, options.Output, files.LastError())};
+    if (!written) return {1, Describe(WriteFailedMessage, options.Output, files.LastError())};
     if (!trace.Close()) return {1, Describe("cannot write the trace", trace)};
     if (!vcd.Close()) return {1, Describe("cannot write the value change dump", vcd)};
     return {};

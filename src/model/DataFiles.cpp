@@ -44,6 +44,8 @@ TDataFiles& TDataFiles::operator=(TDataFiles&& other) noexcept {
         Reader_ = std::move(other.Reader_);
         Pending_ = std::move(other.Pending_);
         PendingSize_ = std::exchange(other.PendingSize_, 0);
+        PendingValues_ = std::exchange(other.PendingValues_, 0);
+        ValuesWritten_ = other.ValuesWritten_;
         PendingFlushAt_ = other.PendingFlushAt_;
         FileSize_ = other.FileSize_;
         WholeValuesSize_ = other.WholeValuesSize_;
@@ -95,11 +97,15 @@ void TDataFiles::FlushPending() {
     FileSize_ += taken;
     if (taken == PendingSize_) {
         WholeValuesSize_ = FileSize_;  // the pending bytes always end after a value
+        ValuesWritten_ += std::exchange(PendingValues_, 0);
     } else {
         const char* lastSpace = std::find(std::make_reverse_iterator(pending + taken),
                                           std::make_reverse_iterator(pending), ' ')
                                     .base();
         if (lastSpace != pending) WholeValuesSize_ = FileSize_ - (pending + taken - lastSpace);
+        const auto finished = static_cast<std::uint64_t>(std::count(pending, lastSpace, ' '));
+        ValuesWritten_ += finished;
+        PendingValues_ -= finished;
     }
     if (taken != PendingSize_ || std::fflush(OutputFile_.get()) != 0) RecordWriteFailure();
     PendingSize_ -= taken;
@@ -136,6 +142,7 @@ bool TDataFiles::Close() {
             std::filesystem::resize_file(OutputPath_, WholeValuesSize_, ignored);
         }
         PendingSize_ = 0;
+        PendingValues_ = 0;
     }
     return !WriteFailed_;
 }

@@ -58,6 +58,7 @@ public:
         char* end = WriteDecimal(Pending_.get() + PendingSize_, value);
         *end++ = ' ';
         PendingSize_ = static_cast<std::size_t>(end - Pending_.get());
+        ++PendingValues_;
         if (FlushPolicy_ == TFlushPolicy::EveryWrite || PendingSize_ > PendingFlushAt_)
             FlushPending();
     }
@@ -70,6 +71,9 @@ public:
     // A write or flush of the output file has failed at least once. What it did not
     // take is written by later writes once it can be, or by Close.
     bool WriteFailed() const { return WriteFailed_; }
+
+    // How many values the output file holds whole.
+    std::uint64_t ValuesWritten() const { return ValuesWritten_; }
 
     // The system's reason for the most recent failure of Open, a write or Close.
     std::error_code LastError() const { return LastError_; }
@@ -100,6 +104,8 @@ private:
     std::unique_ptr<TDecimalReader> Reader_;
     std::unique_ptr<char[]> Pending_;  // written values not yet handed to the output file
     std::size_t PendingSize_ = 0;
+    std::uint64_t PendingValues_ = 0;  // the values that end in Pending_
+    std::uint64_t ValuesWritten_ = 0;
     std::size_t PendingFlushAt_ = 0;      // flush past this, leaving room for one more value
     std::uintmax_t FileSize_ = 0;         // bytes the output file has taken
     std::uintmax_t WholeValuesSize_ = 0;  // ... up to the end of its last whole value
