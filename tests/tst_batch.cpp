@@ -112,23 +112,6 @@ std::string WrittenColumn(const std::string& trace) {
     return written;
 }
 
-// The times a dump of `steps` steps on `input` marks, from the documented model:
-// 0, each step at which a register or the latch changes, and the end of the run.
-std::vector<std::string> DumpTimes(const std::string& input, int steps) {
-    std::vector<bool> ended;
-    std::istringstream rows(ExpectedTrace(input, steps, &ended));
-    std::vector<std::string> times = {"0"};
-    std::string row, previous = ",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
-    for (int k = 1; std::getline(rows, row); ++k) {
-        row.erase(0, row.find(','));
-        const bool latchChanged = ended[k - 1] && (k == 1 || !ended[k - 2]);
-        if (row != previous || latchChanged) times.push_back(std::to_string(k));
-        previous = row;
-    }
-    if (times.back() != std::to_string(steps)) times.push_back(std::to_string(steps));
-    return times;
-}
-
 std::string RandomInput(std::mt19937& random, int numbers) {
     std::uniform_int_distribution<int> value(-999999, 999999), marker(0, 400);
     std::string input;
@@ -333,17 +316,36 @@ std::vector<std::map<std::string, std::int64_t>> ValuesAtEachTime(const std::str
     return atTime;
 }
 
+// The times a dump of `steps` steps on `input` marks, from the documented model:
+// 0, each step at which a register or the latch changes, and the end of the run.
+std::vector<std::string> DumpTimes(const std::string& input, int steps) {
+    std::vector<bool> ended;
+    std::istringstream rows(ExpectedTrace(input, steps, &ended));
+    std::vector<std::string> times = {"0"};
+    std::string row, previous = ",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
+    for (int k = 1; std::getline(rows, row); ++k) {
+        row.erase(0, row.find(','));
+        const bool latchChanged = ended[k - 1] && (k == 1 || !ended[k - 2]);
+        if (row != previous || latchChanged) times.push_back(std::to_string(k));
+        previous = row;
+    }
+    if (times.back() != std::to_string(steps)) times.push_back(std::to_string(steps));
+    return times;
+}
+
 // A window's session, recorded step by step (to a file as it goes, and kept to
 // be dumped at the end), is the runner's dump of as many steps but for its maker:
 // the worked example past its last change, where only the end time marks the
-// length, and up to a step that changes values, and a random input. The dump
-// marks only the times at which something changes, and the end.
+// length, and up to a step that changes values, and random inputs (the longer
+// over three of the record's blocks). The dump marks only the times at which
+// something changes, and the end.
 TEST(BatchVcdTest, ASessionsDumpIsTheRunnersDump) {
     TScratchDirectory scratch;
     std::mt19937 random(5);
     for (const auto& [input, steps] : {std::pair(std::string(WorkedExampleInput), 20),
                                        std::pair(std::string(WorkedExampleInput), 5),
-                                       std::pair(RandomInput(random, 100), 60)}) {
+                                       std::pair(RandomInput(random, 100), 60),
+                                       std::pair(RandomInput(random, 5000), 2100)}) {
         WriteTextFile("input.txt", input);
         TBatchOptions options;
         options.Steps = static_cast<std::uint64_t>(steps);

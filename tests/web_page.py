@@ -310,6 +310,12 @@ def long_history():
     text = memo.get_property("value")
     check(text == states[-1]["Memo1"], f"a step after typing in the memo: {len(text)} characters, "
                                        f"expected {len(states[-1]['Memo1'])}, ending {text[-20:]!r}")
+    # Kept in the browser's storage block by block, output.txt comes back whole
+    # after a reload.
+    load()
+    kept = downloaded("download-previous")
+    check(kept == states[-1]["Memo1"][1:], f"output.txt of {steps + 1} steps after a reload: "
+                                           f"{len(kept)} characters, ending {kept[-20:]!r}")
 
 
 def open_file(path, states, what):
@@ -385,7 +391,8 @@ def accessibility_tree():
     states, _ = expected_states(input_path, 5)
     for _ in range(5):
         browser.find_element(By.ID, "Button1").click()
-    wait_for(lambda: shown() == states[4])
+    wait_for(lambda: shown() == states[4] and browser.execute_script(
+        "return document.querySelectorAll('#diagram-table tbody tr').length === 5"))
     nodes = browser.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
     by_id = {node["nodeId"]: node for node in nodes}
 
