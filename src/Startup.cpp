@@ -16,9 +16,10 @@ int RunProgram(int& argc, char** argv) {
             folder = SelectDirectory("Выберите папку с файлом input.txt");
             if (!folder) return;  // cancelled: nothing is touched
         }
-        StartRecording(start->Dump, start->KeepSteps);
+        StartRecording(start->Dump);
         EnterWorkingFolder(folder);
         Application->CreateForm(Form1);
+        if (start->Diagram) Application->ShowDiagram();
         Application->Run();
     });
 }

@@ -100,8 +100,8 @@ void EnterWorkingFolder(const std::optional<std::string>& folder) {
                 SystemReason(error) + ")");
 }
 
-void StartRecording(const std::optional<std::string>& dump, bool keepSteps) {
-    if (keepSteps) SessionRecord.KeepSteps();
+void StartRecording(const std::optional<std::string>& dump) {
+    SessionRecord.KeepSteps();
     if (!dump || SessionRecord.StartDump(PathFromUtf8(*dump), "preprocessor-sim")) return;
     ShowMessage("Невозможно создать файл " + PathToUtf8(PathFromUtf8(*dump).make_preferred()) +
                 " (" + SystemReason(SessionRecord.LastError()) + ")");

@@ -49,11 +49,11 @@ extern TForm1* Form1;
 // opens nothing. Called before the window is created.
 void EnterWorkingFolder(const std::optional<std::string>& folder);
 
-// Records the steps to come in a value change dump at `dump` (UTF-8), if one is
-// given, relative to the folder the program started in; if it cannot be created,
-// says so (the file and the system's reason) and the window runs without it. With
-// `keepSteps`, the steps are also kept in memory. Called before the window is created.
-void StartRecording(const std::optional<std::string>& dump, bool keepSteps);
+// Keeps the steps to come in memory, for the timing diagram, and records them in
+// a value change dump at `dump` (UTF-8), if one is given, relative to the folder
+// the program started in; if it cannot be created, says so (the file and the
+// system's reason) and the window runs without it. Called before the window is created.
+void StartRecording(const std::optional<std::string>& dump);
 
 // Opens the data files and, if both opened, resets the model and blanks the values.
 void InitSimulation();

@@ -24,15 +24,16 @@ target_include_directories(window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CUR
 target_link_libraries(window PUBLIC framework_web preprocessor_record)
 
 set(web ${CMAKE_CURRENT_SOURCE_DIR}/framework/web)
-# What the page reads of the session's record is called from the page alone, so
-# it goes into the program itself, not a library the linker may leave out.
-add_executable(preprocessor-sim main.cpp framework/web/Record.cpp)
-target_link_libraries(preprocessor-sim PRIVATE window)
+# What the page reads of the session's record, and its diagram, are called from
+# the page alone, so they go into the program itself, not a library the linker
+# may leave out.
+add_executable(preprocessor-sim main.cpp framework/web/Diagram.cpp framework/web/Record.cpp)
+target_link_libraries(preprocessor-sim PRIVATE window preprocessor_diagram)
 # C++ exceptions carry the errors the standard error box shows; the memory grows
 # with the history and with a large input.txt; each start of the page's
 # program is a new instance (MODULARIZE), its folder in the browser's memory.
 target_link_options(preprocessor-sim PRIVATE
-    -fexceptions -sALLOW_MEMORY_GROWTH=1 -sMODULARIZE=1 -sEXPORT_NAME=PreprocessorSim
+    -fexceptions -sALLOW_MEMORY_GROWTH=1 -sMALLOC=emmalloc -sMODULARIZE=1 -sEXPORT_NAME=PreprocessorSim
     -sENVIRONMENT=web -sSINGLE_FILE=1 -sWASM_ASYNC_COMPILATION=0 -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString
     --pre-js ${web}/document.js)
 set_target_properties(preprocessor-sim PROPERTIES LINK_DEPENDS ${web}/document.js)

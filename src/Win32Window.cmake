@@ -27,10 +27,13 @@ add_library(framework_win32 STATIC
     framework/win32/Application.cpp
     framework/win32/Controls.cpp
     framework/win32/Controls.h
+    framework/win32/DiagramWindow.cpp
+    framework/win32/DiagramWindow.h
 )
 target_include_directories(framework_win32 PUBLIC
     ${CMAKE_CURRENT_SOURCE_DIR}/framework ${CMAKE_CURRENT_SOURCE_DIR}/framework/win32)
-target_link_libraries(framework_win32 PUBLIC preprocessor_model ole32 uuid shell32)
+target_link_libraries(framework_win32 PUBLIC preprocessor_model preprocessor_diagram ole32 uuid
+    shell32 comctl32)
 target_compile_definitions(framework_win32 PUBLIC UNICODE _UNICODE
     PRIVATE PREPROCESSOR_VERSION="${PROJECT_VERSION}")
 

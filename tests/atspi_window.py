@@ -2,9 +2,10 @@
 action interface, then what a screen reader's review finds: every value label's
 name and number as the worked example's fifth step has them, the change events a
 screen reader listens for, and the memo labelled by "ODB" (and "ODB" saying so),
-with no selection events while nothing is selected; then an edit of the memo
-through the bus and a step, heard as the old text removed and the history
-inserted. READY_FILE is made once the script listens."""
+with no selection events while nothing is selected; the timing diagram's table,
+a row for each step with its number as the row's header, a column per signal;
+then an edit of the memo through the bus and a step, heard as the old text
+removed and the history inserted. READY_FILE is made once the script listens."""
 import collections
 import sys
 import time
@@ -77,6 +78,7 @@ failures = []
 def check(condition, message):
     if not condition:
         failures.append(message)
+    return condition
 
 
 pyatspi.Registry.registerEventListener(on_event, "object:text-changed",
@@ -111,6 +113,21 @@ for name in CHANGED_EVERY_STEP:
 for name in NEVER_CHANGED:
     inserted = events[("object:text-changed:insert", name)]
     check(inserted == 1, f"{name!r} sent {inserted} insertions for 1 change")
+
+# The timing diagram's table (the program was started with --diagram): the tree
+# read again, now that the steps are in it.
+nodes = list(descendants(application()))
+tables = [node for node in nodes if node.getRoleName() == "table"]
+if check(len(tables) == 1, f"{len(tables)} tables, expected the timing diagram's"):
+    table = tables[0].queryTable()
+    columns = [table.getColumnDescription(c) for c in range(table.nColumns)]
+    steps = [table.getRowDescription(r) for r in range(table.nRows)]
+    differences = [table.getAccessibleAt(r, columns.index("Y2 разность")).name
+                   for r in range(table.nRows)] if "Y2 разность" in columns else []
+    print(f"  the diagram's table: steps {steps}, Y2 разность {differences}")
+    check(steps == ["1", "2", "3", "4", "5"] and differences == ["0", "3", "6", "0", "7"] and
+          len(columns) == 17 and columns[-1] == "Конец данных",
+          f"the diagram's table: columns {columns}")
 
 memo = [node for node in nodes if node.getRoleName() == "text"]
 check(len(memo) == 1, "no memo")

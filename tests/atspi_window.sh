@@ -14,5 +14,6 @@ x_session_start
 /usr/bin/python3 "$(dirname "$0")/atspi_window.py" "$x_session_dir/listening" &
 script=$!
 x_session_wait 30 test -e "$x_session_dir/listening" || { echo "The script did not start"; exit 1; }
+APP_ARGUMENTS=(--diagram)  # the timing diagram's window too, whose table is read
 x_session_open "$1" "$2"
 wait "$script"

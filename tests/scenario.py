@@ -48,6 +48,11 @@ COLOURS = {"GroupBox": (None, BLACK), "Button": (None, None), "Label": (GRAY, BL
 ACCESSIBLE_NAMES = {"FR1": "Y1, уменьшаемое", "FR2": "Y1, вычитаемое", "FRM1": "Y2, разность",
                     **{f"FRT{cell}": f"Y3, линия задержки, ячейка {cell}" for cell in range(1, 12)},
                     "FROUT": "Y3, сумма окна"}
+# The timing diagram's columns, in its order, by the names the trace gives them.
+DIAGRAM_COLUMNS = {"Y1 уменьшаемое": "Minuend", "Y1 вычитаемое": "Subtrahend",
+                   "Y2 разность": "Difference",
+                   **{f"Y3 ячейка {cell}": f"DelayLine{cell - 1}" for cell in range(1, 12)},
+                   "Y3 сумма окна": "WindowSum", "ODB вывод": "Written", "Конец данных": "EndOfData"}
 failures = []
 
 

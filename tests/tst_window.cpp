@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableView>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
@@ -174,6 +175,7 @@ private slots:
     void folderArgument();
     void dumpThatCannotBeCreated();
     void startUpWithTheFolderDialog();
+    void diagramWindow();
     void commandLine_data();
     void commandLine();
     void chosenFolderIsRemembered();
@@ -501,7 +503,7 @@ void WindowTest::failedOpens() {
 // one that failed first too (its Minuend, 5, is 101 in the dump, the next one's 111).
 void WindowTest::failedWriteIsShownOnce() {
     std::filesystem::create_symlink("/dev/full", "output.txt");
-    StartRecording("session.vcd", false);
+    StartRecording("session.vcd");
     CreateWindow();
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
@@ -583,7 +585,7 @@ void WindowTest::folderArgument() {
 void WindowTest::dumpThatCannotBeCreated() {
     WriteTextFile("input.txt", WorkedExampleInput);
     const QString path = QDir::current().absoluteFilePath("нет такой/session.vcd");
-    StartRecording(path.toStdString(), false);
+    StartRecording(path.toStdString());
     CreateWindow();
     QCOMPARE(Boxes_->Shown.size(), std::size_t{1});
     QCOMPARE(Boxes_->Shown[0].Text,
@@ -642,6 +644,83 @@ void WindowTest::startUpWithTheFolderDialog() {
     char* unknown[] = {program, unknownOption, nullptr};
     argc = 2;
     QCOMPARE(RunProgram(argc, unknown), 2);
+}
+
+// The timing diagram's window. With --diagram it opens beside the main window,
+// which keeps its place, the keyboard and its focus on "Следующий шаг"; it follows
+// every step, its table a row a step with the worked example's values; closing
+// the main window ends the program all the same. Moved and closed, it opens again
+// with Ctrl+D where it was, also in the next run of the program, with the whole
+// session in it, the steps taken while it was closed too.
+void WindowTest::diagramWindow() {
+    Application_.reset();  // the start-up makes the program's own
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QDir::currentPath());
+    const auto diagram = []() -> QWidget* {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->windowTitle() == QString("Временная диаграмма")) return window;
+        return nullptr;
+    };
+    const auto column = [](QAbstractItemModel* model, const char* name) {
+        for (int column = 0; column < model->columnCount(); ++column)
+            if (model->headerData(column, Qt::Horizontal).toString() == QString(name)) return column;
+        return -1;
+    };
+    const std::uint64_t before = SessionRecord.Steps();  // earlier tests' steps in this process
+    QStringList shown;  // each step's difference and window sum, as the table gives them
+    QRect mainPlace;
+    bool opened = false, keyboardKept = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!Form1 || !Form1->isVisible() || !QApplication::activeWindow()) return;
+        user.stop();
+        QWidget* window = diagram();
+        opened = window && window->isVisible();
+        keyboardKept = QApplication::activeWindow() == Form1 && QApplication::focusWidget() == Form1->Button1;
+        mainPlace = Form1->geometry();
+        for (int step = 0; step < 16; ++step) QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+        if (auto* table = window ? window->findChild<QTableView*>() : nullptr) {
+            QAbstractItemModel* model = table->model();
+            for (int row = model->rowCount() - 16; row >= 0 && row < model->rowCount(); ++row)
+                shown << model->index(row, column(model, "Y2 разность")).data().toString() + ' ' +
+                             model->index(row, column(model, "Y3 сумма окна")).data().toString();
+            window->move(300, 40);
+        }
+        Form1->close();
+    });
+    user.start(20);
+    char program[] = "preprocessor-sim", option[] = "--diagram";
+    char* arguments[] = {program, option, nullptr};
+    int argc = 2;
+    QCOMPARE(RunProgram(argc, arguments), 0);
+    QVERIFY(opened && keyboardKept);
+    QCOMPARE(mainPlace, QRect(Form1 ? Form1->geometry() : mainPlace));
+    QStringList expected;
+    for (const auto& row : WorkedExampleRows)
+        expected << QString("%1 %2").arg(row.Frm1).arg(row.FrOut);
+    QCOMPARE(shown, expected);
+
+    // The next run: Ctrl+D opens it where it was left.
+    Application_ = std::make_unique<TApplication>(Argc, Argv);
+    Application_->Initialize();
+    PreprocessorModel = TPreprocessorModel{};
+    DataFiles = TDataFiles{};
+    CreateWindow();
+    ShowWindow();
+    const QRect place = Form1->geometry();
+    QTest::keyClick(Form1, Qt::Key_D, Qt::ControlModifier);
+    QWidget* window = diagram();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->pos(), QPoint(300, 40));
+    window->close();
+    QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+    QTest::keyClick(Form1, Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(window->isVisible() && window->pos() == QPoint(300, 40));
+    QCOMPARE(Form1->geometry(), place);
+    auto* model = window->findChild<QTableView*>()->model();
+    const int steps = static_cast<int>(SessionRecord.Steps() - before);
+    QCOMPARE(steps, 17);
+    QCOMPARE(model->headerData(model->rowCount() - 1, Qt::Vertical).toString(),
+             QString::number(SessionRecord.Steps()));
 }
 
 // The program's command line: a folder, --choose-folder, -- before a folder

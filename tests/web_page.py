@@ -28,8 +28,9 @@ from selenium.common.exceptions import ElementClickInterceptedException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from scenario import (ACCESSIBLE_NAMES, COLOURS, CONTROLS, FORM, REGISTERS, TAB_STOPS,
-                      WORKED_EXAMPLE_OUTPUT, check, check_dump, check_timer, finish, wait_for)
+from scenario import (ACCESSIBLE_NAMES, COLOURS, CONTROLS, DIAGRAM_COLUMNS, FORM, REGISTERS,
+                      TAB_STOPS, WORKED_EXAMPLE_OUTPUT, check, check_dump, check_timer, finish,
+                      wait_for)
 from scenario import expected_states as runner_states
 
 engine, page, native_batch, input_path, second_input, work = sys.argv[1:7]
@@ -205,22 +206,36 @@ def worked_example():
     check_dump(downloaded("download-vcd", "preprocessor-sim.vcd"), native_batch, input_path, 16,
                work, "the session's dump, downloaded")
 
-    # The diagram's cursor at step 5, moved there by the keyboard from the latest.
+    # The diagram fits the 16 steps; its cursor, moved by the keyboard from the
+    # latest step to step 5, and its table for screen readers, say what the
+    # trace says there.
     diagram = browser.find_element(By.ID, "diagram-canvas")
+    check(browser.find_element(By.ID, "diagram-span").text == "шаги 1–16 из 16",
+          f"the diagram shows {browser.find_element(By.ID, 'diagram-span').text!r}")
     diagram.send_keys(Keys.END, *[Keys.ARROW_LEFT] * 11)
-    at_cursor = browser.execute_script(
-        "return Object.fromEntries([...document.querySelectorAll('#diagram-cursor [data-signal]')]"
-        ".map(e => [e.dataset.signal, e.textContent.split(' ')[1]]))")
-    expected = {register: states[4][label] for label, register in REGISTERS.items()}
-    expected.update(Written=WORKED_EXAMPLE_OUTPUT.split()[4], EndOfData="1")
-    check({k: at_cursor.get(k) for k in expected} == expected,
-          f"the diagram's cursor at step 5: {at_cursor}, the trace's row 5: {expected}")
+    by_register = {register: states[4][label] for label, register in REGISTERS.items()}
+    by_register.update(Written=WORKED_EXAMPLE_OUTPUT.split()[4], EndOfData="1")
+    expected = {column: by_register[register] for column, register in DIAGRAM_COLUMNS.items()}
+    said = "Шаг 5: " + ", ".join(f"{column} {value}" for column, value in expected.items())
+    at_cursor = browser.find_element(By.ID, "diagram-cursor").text
+    check(at_cursor == said, f"the diagram's cursor says {at_cursor!r}, the trace's row 5 {said!r}")
     table = browser.execute_script(
         "const head = [...document.querySelectorAll('#diagram-table thead th')].map(c => c.textContent);"
         "return [...document.querySelectorAll('#diagram-table tbody tr')].map(row =>"
         "  Object.fromEntries([...row.cells].map((c, i) => [head[i], c.textContent])))")
     check(len(table) == 16 and {k: table[4].get(k) for k in expected} == expected,
           f"the diagram's table for screen readers: {len(table)} rows, row 5 {table[4:5]}")
+
+    # The wheel over the diagram: a plain turn is the page's; with Ctrl it zooms.
+    turned = browser.execute_script(
+        "const turn = init => arguments[0].dispatchEvent(new WheelEvent('wheel',"
+        "  { deltaY: -100, bubbles: true, cancelable: true, ...init }));"
+        "return [turn({}), turn({ ctrlKey: true }), document.getElementById('diagram-span').textContent]",
+        diagram)
+    check(turned == [True, False, "шаги 9–16 из 16"],
+          f"the wheel over the diagram: left to the page {turned[0]}, with Ctrl {turned[1]}, "
+          f"then {turned[2]!r}")
+    diagram.send_keys("-")
 
     # Return on the diagram opens the delay line into its cells, and makes no step.
     height = diagram.size["height"]

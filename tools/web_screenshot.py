@@ -7,7 +7,6 @@ from pathlib import Path
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
-from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 options = webdriver.ChromeOptions()
@@ -23,9 +22,6 @@ browser.get(Path(sys.argv[1]).resolve().as_uri())
 steps = int(sys.argv[4]) if len(sys.argv) > 4 else 5
 for _ in range(steps):  # "Следующий шаг" has the focus: Return steps
     browser.switch_to.active_element.send_keys(Keys.RETURN)
-if steps > 5:  # the diagram zoomed in until the values fit in their boxes
-    for _ in range(2):
-        browser.find_element(By.ID, "diagram-zoom-in").click()
 browser.save_screenshot(sys.argv[2])
 browser.quit()
 print("wrote", sys.argv[2])

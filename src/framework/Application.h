@@ -33,7 +33,7 @@ public:
         std::optional<std::string> Folder;  // UTF-8
         bool ChooseFolder = false;
         std::optional<std::string> Dump;  // the value change dump to record the steps in, UTF-8
-        bool KeepSteps = false;           // the steps are kept, for the toolkit to show
+        bool Diagram = false;             // the timing diagram's window opens with the main one
     };
     std::optional<TStart> ReadCommandLine();
 
@@ -45,6 +45,11 @@ public:
 
     // Shows the main window and handles events until it is closed.
     void Run();
+
+    // Opens the timing diagram's window beside the main one, or brings it to the
+    // front (Ctrl+D in the main window, and --diagram). Until the main window is
+    // shown, it leaves the keyboard to it. The web page shows its diagram always.
+    void ShowDiagram();
 
     // The standard error box, showing the error's message.
     void ShowException(const Exception& error);

@@ -29,6 +29,7 @@ void TSessionRecord::Record(const TStepSnapshot& shown, TRegister written, bool 
         Vcd_->Flush();
         Stream_.Flush();
     }
+    if (Observer_) Observer_();
 }
 
 void TSessionRecord::Finish() {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,10 @@ public:
 
     void Record(const TStepSnapshot& shown, TRegister written, bool endOfData);
 
+    // Called after each step is recorded (a window that shows the session
+    // follows it so); none to stop.
+    void OnRecorded(std::function<void()> observer) { Observer_ = std::move(observer); }
+
     // Ends the dump with the session's length, as the batch runner ends a run.
     void Finish();
 
@@ -69,6 +74,7 @@ private:
     std::uint64_t EndOfDataStep_ = 0;
     TOutputStream Stream_;
     std::optional<TVcdWriter> Vcd_;
+    std::function<void()> Observer_;
 };
 
 // The process-wide record of the window's session.

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "CommandLine.h"
+#include "DiagramWindow.h"
 #include "LabelAccessible.h"
 
 namespace {
@@ -42,6 +43,7 @@ public:
     char** Argv;
     std::unique_ptr<QApplication> Owned;  // unless the process had one already
     QTranslator QtWords;                  // gone before the toolkit it is installed in
+    std::unique_ptr<TDiagramWindow> Diagram;  // once opened; gone before the toolkit
 };
 
 TApplication::TApplication(int& argc, char** argv)
@@ -86,6 +88,7 @@ std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
     if (commandLine.Folder) start.Folder = commandLine.Folder->toStdString();
     start.ChooseFolder = commandLine.ChooseFolder;
     if (commandLine.Dump) start.Dump = commandLine.Dump->toStdString();
+    start.Diagram = commandLine.Diagram;
     return start;
 }
 
@@ -93,6 +96,11 @@ void TApplication::Run() {
     if (!MainForm_) return;
     MainForm_->show();
     QApplication::exec();
+}
+
+void TApplication::ShowDiagram() {
+    if (!Toolkit_->Diagram) Toolkit_->Diagram = std::make_unique<TDiagramWindow>();
+    Toolkit_->Diagram->Open(MainForm_, MainForm_ && MainForm_->isVisible());
 }
 
 void TApplication::ShowException(const Exception& error) {

@@ -7,6 +7,7 @@ namespace {
 
 const QString ChooseFolderOption = QStringLiteral("choose-folder");
 const QString DumpOption = QStringLiteral("vcd");
+const QString DiagramOption = QStringLiteral("diagram");
 
 TCommandLine Stop(int exitCode, const QString& output, bool toStandardError = false) {
     TCommandLine stop;
@@ -37,6 +38,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
                                      "dump for a waveform viewer, as preprocessor-batch --vcd "
                                      "writes it; each step is on the file when it is on screen."),
                       QStringLiteral("FILE")});
+    parser.addOption({DiagramOption,
+                      QStringLiteral("Open the timing diagram's window too (Ctrl+D opens it "
+                                     "from the main window).")});
     parser.addPositionalArgument(
         QStringLiteral("FOLDER"),
         QStringLiteral("Work in FOLDER: input.txt is read there and output.txt written there "
@@ -59,5 +63,6 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     if (!folders.isEmpty()) run.Folder = folders.front();
     run.ChooseFolder = parser.isSet(ChooseFolderOption);
     if (parser.isSet(DumpOption)) run.Dump = parser.value(DumpOption);
+    run.Diagram = parser.isSet(DiagramOption);
     return run;
 }

@@ -11,6 +11,7 @@ struct TCommandLine {
     std::optional<QString> Folder;
     bool ChooseFolder = false;
     std::optional<QString> Dump;
+    bool Diagram = false;
 
     std::optional<int> ExitCode;  // set: print Output and stop
     QString Output;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QShortcut>
 
 #include "Application.h"
 #include "LabelAccessible.h"
@@ -34,6 +35,9 @@ TForm::TForm() {
     setWindowIcon(ProgramIcon());
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(PREPROCESSOR_APP_ID);
+    auto* openDiagram = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    QObject::connect(openDiagram, &QShortcut::activated,
+                     [] { Application->Dispatch([] { Application->ShowDiagram(); }); });
 }
 
 void TForm::Loaded() {

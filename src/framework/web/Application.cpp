@@ -35,7 +35,6 @@ void TApplication::Initialize() {}
 std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
     TStart start;
     if (Toolkit_->Argc > 1) start.Folder = Toolkit_->Argv[1];
-    start.KeepSteps = true;  // for the timing diagram and the dump the page offers
     return start;
 }
 
@@ -44,6 +43,9 @@ std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
 void TApplication::Run() {
     emscripten_exit_with_live_runtime();
 }
+
+// The page's diagram stands under the form from the start.
+void TApplication::ShowDiagram() {}
 
 void TApplication::ShowException(const Exception& error) {
     WebShowBox(error.what(), true);

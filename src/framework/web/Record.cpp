@@ -1,5 +1,5 @@
-// What the page reads of the session's record: the timing diagram draws from
-// it, and "Скачать VCD" is made from it.
+// What the page reads of the session's record: how long it is, what it takes,
+// and the dump "Скачать VCD" gives.
 #include <emscripten.h>
 
 #include <string>
@@ -10,15 +10,6 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE unsigned WebRecordedSteps() {
     return static_cast<unsigned>(SessionRecord.Steps());
-}
-
-// `signal` in the order of the batch runner's trace; steps count from 1.
-EMSCRIPTEN_KEEPALIVE int WebRecordedValue(unsigned step, unsigned signal) {
-    return SessionRecord.Value(step, signal);
-}
-
-EMSCRIPTEN_KEEPALIVE unsigned WebEndOfDataStep() {
-    return static_cast<unsigned>(SessionRecord.EndOfDataStep());
 }
 
 EMSCRIPTEN_KEEPALIVE double WebRecordBytes() {

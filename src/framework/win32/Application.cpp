@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "DiagramWindow.h"
+
 namespace {
 
 constexpr wchar_t BoxTitle[] = L"preprocessor-sim";
@@ -14,11 +16,13 @@ constexpr wchar_t SettingsKey[] = L"Software\\preprocessor-sim";
 constexpr wchar_t LastFolderValue[] = L"lastFolder";
 
 constexpr char Usage[] =
-    "Usage: preprocessor-sim [--choose-folder] [--vcd FILE] [--] [FOLDER]\n"
+    "Usage: preprocessor-sim [--choose-folder] [--vcd FILE] [--diagram] [--] [FOLDER]\n"
     "\n"
     "  --choose-folder  Without FOLDER, ask for the folder to work in.\n"
     "  --vcd FILE       Record every step taken in the window in FILE, a value\n"
     "                   change dump for a waveform viewer.\n"
+    "  --diagram        Open the timing diagram's window too (Ctrl+D opens it\n"
+    "                   from the main window).\n"
     "  -h, --help       Displays this help.\n"
     "  -v, --version    Displays version information.\n"
     "  FOLDER           Work in FOLDER: input.txt is read there and output.txt written\n"
@@ -40,7 +44,10 @@ std::vector<std::string> Arguments() {
 
 }  // namespace
 
-class TApplication::TToolkit {};
+class TApplication::TToolkit {
+public:
+    std::unique_ptr<TDiagramWindow> Diagram;  // once opened
+};
 
 TApplication::TApplication(int&, char**) : Toolkit_(std::make_unique<TToolkit>()) {
     Application = this;
@@ -64,6 +71,8 @@ std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
             folderOnly = true;
         } else if (!folderOnly && *argument == "--choose-folder") {
             start.ChooseFolder = true;
+        } else if (!folderOnly && *argument == "--diagram") {
+            start.Diagram = true;
         } else if (!folderOnly && argument->starts_with("--vcd=")) {
             start.Dump = argument->substr(6);
         } else if (!folderOnly && *argument == "--vcd") {
@@ -96,18 +105,34 @@ std::optional<TApplication::TStart> TApplication::ReadCommandLine() {
     return start;
 }
 
-// Tab, Return and the arrows move about the form as in a dialog.
+// Tab, Return and the arrows move about the form, and about the diagram's window,
+// as in a dialog; Ctrl+D in the form opens the diagram.
 void TApplication::Run() {
     if (!MainForm_) return;
     const HWND window = MainForm_->Handle();
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
+    if (Toolkit_->Diagram && IsWindowVisible(Toolkit_->Diagram->Handle()))
+        SetWindowPos(Toolkit_->Diagram->Handle(), window, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // under the form
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN && message.wParam == 'D' && GetKeyState(VK_CONTROL) < 0 &&
+            GetAncestor(message.hwnd, GA_ROOT) == window) {
+            Dispatch([this] { ShowDiagram(); });
+            continue;
+        }
         if (IsWindow(window) && IsDialogMessageW(window, &message)) continue;
+        if (Toolkit_->Diagram && IsDialogMessageW(Toolkit_->Diagram->Handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+void TApplication::ShowDiagram() {
+    if (!Toolkit_->Diagram) Toolkit_->Diagram = std::make_unique<TDiagramWindow>();
+    const HWND main = MainForm_ ? MainForm_->Handle() : nullptr;
+    Toolkit_->Diagram->Open(main, main && IsWindowVisible(main));
 }
 
 void TApplication::ShowException(const Exception& error) {

@@ -27,8 +27,9 @@ HFONT CreateFormFont(const char* family, int pixelHeight) {
                        DEFAULT_PITCH | FF_SWISS, FaceOf(family).c_str());
 }
 
-// The dots per inch of the screen a window is on (of the system's main one for
-// none). Windows before 10 cannot tell a window's own: there it is the system's.
+}  // namespace
+
+// Windows before 10 cannot tell a window's own scale: there it is the system's.
 UINT DpiOf(HWND window) {
     using TGetDpiForWindow = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(reinterpret_cast<void*>(
@@ -39,6 +40,8 @@ UINT DpiOf(HWND window) {
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
+
+namespace {
 
 // The frame around a client area, its borders and caption as wide as they are
 // drawn at `dpi`.
@@ -331,6 +334,10 @@ void TForm::Build(const TFormDescription& form, const TControlDescription* contr
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               instance, this);
     if (!Handle_) throw std::runtime_error("the system did not create the window");
+    // The timing diagram opens from the system menu, as from Ctrl+D.
+    const HMENU menu = GetSystemMenu(Handle_, FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, DiagramCommand, L"Временная диаграмма\tCtrl+D");
     Font_ = CreateFormFont(form.FontFamily, Scaled(form.FontHeight));
     SendMessageW(Handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font_), FALSE);
 
@@ -366,11 +373,7 @@ void TForm::Rescale(UINT dpi) {
 }
 
 LRESULT CALLBACK TForm::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-    }
-    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = OwnerOf<TForm>(window, message, lParam);
     if (!form) return DefWindowProcW(window, message, wParam, lParam);
     return form->Handle(window, message, wParam, lParam);
 }
@@ -434,6 +437,10 @@ LRESULT TForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != DiagramCommand) break;
+            Application->Dispatch([] { Application->ShowDiagram(); });
+            return 0;
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;

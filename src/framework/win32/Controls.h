@@ -176,3 +176,20 @@ private:
 // UTF-8 to the UTF-16 that Windows takes, and back.
 std::wstring Wide(std::string_view text);
 std::string Utf8(std::wstring_view text);
+
+// The dots per inch of the screen a window is on (of the system's main one for none).
+UINT DpiOf(HWND window);
+
+// The object a window of ours was made for, passed as its creation parameter and
+// kept with it from its first message on; none before.
+template <class TOwner>
+TOwner* OwnerOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    return reinterpret_cast<TOwner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// The system menu's entry that opens the timing diagram.
+inline constexpr UINT DiagramCommand = 0x0010;
