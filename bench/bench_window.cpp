@@ -1,6 +1,7 @@
 // The window on the offscreen platform: how long a step takes, layout and
 // painting included, as the history grows, beside a text box whose whole text is
-// replaced every step; and how long the window takes to show, beside a bare one.
+// replaced every step, and with the timing diagram's window open; and how long
+// the window takes to show, beside a bare one.
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -18,6 +19,7 @@
 #include "DataFiles.h"
 #include "PreprocessorModel.h"
 #include "RandomInput.h"
+#include "SessionRecord.h"
 #include "Unit1.h"
 
 namespace {
@@ -35,13 +37,16 @@ const std::filesystem::path& WorkDirectory() {
     return directory;
 }
 
-class TNoView : public IPreprocessorView {
+// Keeps what a step shows, to record it as the window does.
+class TSnapshotView : public IPreprocessorView {
 public:
-    void ShowSnapshot(const TStepSnapshot&) override {}
+    void ShowSnapshot(const TStepSnapshot& snapshot) override { Shown = snapshot; }
     void ShowHistory(const std::string&) override {}
+    TStepSnapshot Shown;
 };
 
-// The shown window after `history` steps, its memo holding the whole history.
+// The shown window after `history` steps, its memo holding the whole history,
+// the session's record holding every step.
 class TWindowAfter {
 public:
     explicit TWindowAfter(std::int64_t history) {
@@ -51,9 +56,13 @@ public:
         Application_ = std::make_unique<TApplication>(Argc, Argv);
         Application_->Initialize();
         Application_->CreateForm(Form1);
-        TNoView fastForward;
-        for (std::int64_t step = 0; step < history; ++step)
+        TSnapshotView fastForward;
+        SessionRecord.KeepSteps();
+        for (std::int64_t step = 0; step < history; ++step) {
+            const TRegister written = PreprocessorModel.Registers().PendingOutput;
             PreprocessorModel.Step(DataFiles, fastForward);
+            SessionRecord.Record(fastForward.Shown, written, PreprocessorModel.EndOfData());
+        }
         Form1->ShowHistory(PreprocessorModel.History());
         Form1->show();
         if (!QTest::qWaitForWindowExposed(Form1)) std::abort();
@@ -76,6 +85,20 @@ void BM_StepInWindow(benchmark::State& state) {
         QApplication::processEvents();  // lays out and paints what the step changed
     }
     state.counters["history_chars"] = static_cast<double>(PreprocessorModel.History().size());
+}
+
+// The same with the timing diagram's window open beside the main one: it draws
+// the step and its table takes the row in. (The record holds the steps of the
+// benchmarks before too: at least `history` of them.)
+void BM_StepWithDiagramOpen(benchmark::State& state) {
+    TWindowAfter window(state.range(0));
+    Application->ShowDiagram();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        DoStep();
+        QApplication::processEvents();
+    }
+    state.counters["recorded_steps"] = static_cast<double>(SessionRecord.Steps());
 }
 
 // The naive way: a plain text box in the memo's place, given the whole text each step.
@@ -128,6 +151,12 @@ void Histories_(benchmark::internal::Benchmark* benchmark) {
     for (std::int64_t history : Histories) benchmark->Arg(history);
 }
 
+constexpr std::int64_t DiagramHistories[] = {100, 100'000};
+BENCHMARK(BM_StepWithDiagramOpen)
+    ->Arg(DiagramHistories[0])
+    ->Arg(DiagramHistories[1])
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.3);
 BENCHMARK(BM_StepInWindow)->Apply(Histories_)->Unit(benchmark::kMillisecond)->MinTime(0.3);
 BENCHMARK(BM_StepReplacingWholeText)
     ->Apply(Histories_)
@@ -159,6 +188,10 @@ int main(int argc, char** argv) {
     }
     reporter.Compare("step, history 10^6 over 10^2 (flatness)", step("BM_StepInWindow", 100),
                      step("BM_StepInWindow", 1'000'000));
+    for (std::int64_t history : DiagramHistories) {
+        std::string label = "step at history " + std::to_string(history) + ", diagram closed over open";
+        reporter.Compare(label, step("BM_StepWithDiagramOpen", history), step("BM_StepInWindow", history));
+    }
     reporter.Compare("start-up, bare window over ours (<1: slower)", "BM_StartUp/min_time:2.000",
                      "BM_StartUpMinimalWindow/min_time:2.000");
     reporter.Compare("start-up, bare window with a label over ours", "BM_StartUp/min_time:2.000",

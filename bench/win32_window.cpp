@@ -1,6 +1,6 @@
 // The window on the Win32 API: how long a step takes, the edit box's painting
 // included, as the history in the memo grows; beside the same step with the
-// memo's whole text replaced. Run where the program runs: under Wine here, or on
+// memo's whole text replaced, and with the timing diagram's window open. Run where the program runs: under Wine here, or on
 // Windows. Timed with the performance counter and reported as medians, since
 // Google Benchmark is not built for Windows on this machine.
 #include <windows.h>
@@ -15,6 +15,7 @@
 #include "DataFiles.h"
 #include "PreprocessorModel.h"
 #include "RandomInput.h"
+#include "SessionRecord.h"
 #include "Unit1.h"
 
 namespace {
@@ -27,20 +28,23 @@ constexpr int Repetitions = 25;
 constexpr int ReplacementRepetitions = 5;
 constexpr int LongestReplacedHistory = 1'000;
 
-class TNoView : public IPreprocessorView {
+// Keeps what a step shows, to record it as the window does.
+class TSnapshotView : public IPreprocessorView {
 public:
-    void ShowSnapshot(const TStepSnapshot&) override {}
+    void ShowSnapshot(const TStepSnapshot& snapshot) override { Shown = snapshot; }
     void ShowHistory(const std::string&) override {}
+    TStepSnapshot Shown;
 };
 
 // Handles every message waiting, and paints what they invalidated.
-void HandleWaitingMessages(HWND window) {
+void HandleWaitingMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    UpdateWindow(window);
+    UpdateWindow(Form1->Handle());
+    if (const HWND diagram = FindWindowW(nullptr, L"Временная диаграмма")) UpdateWindow(diagram);
 }
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -60,7 +64,7 @@ double MedianMilliseconds(int repetitions, TStep&& step) {
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
         step();
-        HandleWaitingMessages(Form1->Handle());
+        HandleWaitingMessages();
         QueryPerformanceCounter(&end);
         times.push_back(Milliseconds(start, end));
     }
@@ -72,8 +76,8 @@ double MedianMilliseconds(int repetitions, TStep&& step) {
 
 int main() {
     const auto folder = MakeRandomInputDirectory("preprocessor-bench-win32", 110'000, 86400);
-    std::printf("%-17s %-17s %-14s %-24s %s\n", "history (steps)", "history (chars)",
-                "Memo1 (ms)", "whole-text replacement", "ratio");
+    std::printf("%-17s %-17s %-14s %-24s %-7s %-14s %s\n", "history (steps)", "history (chars)",
+                "Memo1 (ms)", "whole-text replacement", "ratio", "diagram open", "ratio");
     for (const int history : Histories) {
         std::filesystem::current_path(folder);
         PreprocessorModel = TPreprocessorModel{};
@@ -85,13 +89,16 @@ int main() {
         // The history goes into the memo a hundred steps at a time: Wine's edit box
         // lays a paragraph out in time that grows with the square of what is
         // added at once, and the history is one paragraph.
-        TNoView fastForward;
+        TSnapshotView fastForward;
+        SessionRecord.KeepSteps();
         for (int step = 1; step <= history; ++step) {
+            const TRegister written = PreprocessorModel.Registers().PendingOutput;
             PreprocessorModel.Step(DataFiles, fastForward);
+            SessionRecord.Record(fastForward.Shown, written, PreprocessorModel.EndOfData());
             if (step % 100 == 0) Form1->ShowHistory(PreprocessorModel.History());
         }
         ShowWindow(Form1->Handle(), SW_SHOWNORMAL);
-        HandleWaitingMessages(Form1->Handle());
+        HandleWaitingMessages();
 
         const double step = MedianMilliseconds(Repetitions, DoStep);
         std::printf("%-17d %-17zu %-14.2f ", history, PreprocessorModel.History().size(), step);
@@ -100,10 +107,16 @@ int main() {
                 DoStep();
                 Form1->Memo1->SetText(PreprocessorModel.History());
             });
-            std::printf("%-24.2f %.1fx\n", replacement, replacement / step);
+            std::printf("%-24.2f %-7s ", replacement,
+                        (std::to_string(static_cast<int>(replacement / step)) + "x").c_str());
         } else {
-            std::printf("%-24s\n", "not timed");
+            std::printf("%-24s %-7s ", "not timed", "");
         }
+        // The same step with the timing diagram's window open beside.
+        application.ShowDiagram();
+        HandleWaitingMessages();
+        const double withDiagram = MedianMilliseconds(Repetitions, DoStep);
+        std::printf("%-14.2f %.2fx\n", withDiagram, withDiagram / step);
         std::fflush(stdout);
         DataFiles = TDataFiles{};
     }

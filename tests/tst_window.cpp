@@ -648,7 +648,8 @@ void WindowTest::startUpWithTheFolderDialog() {
 
 // The timing diagram's window. With --diagram it opens beside the main window,
 // which keeps its place, the keyboard and its focus on "Следующий шаг"; it follows
-// every step, its table a row a step with the worked example's values; closing
+// every step (its table at most a tenth of a second later), a row a step with the
+// worked example's values; closing
 // the main window ends the program all the same. Moved and closed, it opens again
 // with Ctrl+D where it was, also in the next run of the program, with the whole
 // session in it, the steps taken while it was closed too.
@@ -678,6 +679,7 @@ void WindowTest::diagramWindow() {
         keyboardKept = QApplication::activeWindow() == Form1 && QApplication::focusWidget() == Form1->Button1;
         mainPlace = Form1->geometry();
         for (int step = 0; step < 16; ++step) QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+        QTest::qWait(200);  // the table follows the steps ten times a second
         if (auto* table = window ? window->findChild<QTableView*>() : nullptr) {
             QAbstractItemModel* model = table->model();
             for (int row = model->rowCount() - 16; row >= 0 && row < model->rowCount(); ++row)

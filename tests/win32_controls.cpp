@@ -13,9 +13,14 @@
 // on the screen have, as RRGGBB; "first visible line" is an edit box's, else 0.
 // With --at TEXT, prints instead where on the screen the centre of the control
 // showing TEXT is, as "x y", for a click there.
+// With --list, prints instead the window's list view: a line of its column
+// headers, then a line per row, the cells separated by "|".
+// With --system-command ID, chooses the system menu's entry ID as the menu would.
 // With --code-page alone, prints the system's ANSI code page, which the locale sets.
-// Usage: win32_controls TITLE [--at TEXT] | --code-page
+// Usage: win32_controls TITLE [--at TEXT | --list | --system-command ID]
+//        | --code-page
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -27,7 +32,7 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
+std::string Utf8(const std::wstring_view text) {
     if (text.empty()) return {};
     std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(
                          CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
@@ -192,6 +197,50 @@ void List(HWND window, HWND focus, bool topLevel) {
                 OneLine(Utf8(TextOf(window))).c_str());
 }
 
+// A list view of another process: what it shows is asked for with messages whose
+// buffers must be in that process's memory.
+void ListRows(HWND list) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(list, &id);
+    const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    constexpr SIZE_T TextAt = 256, TextLength = 512;
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, TextAt + TextLength * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    auto* remoteText = reinterpret_cast<wchar_t*>(remote + TextAt);
+    const auto readText = [&] {
+        wchar_t text[TextLength] = {};
+        ReadProcessMemory(process, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
+        return Utf8(text);
+    };
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int column = 0; column < columns; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = remoteText;
+        item.cchTextMax = TextLength;
+        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(remote));
+        std::printf("%s%s", column ? "|" : "", readText().c_str());
+    }
+    std::printf("\n");
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = remoteText;
+            item.cchTextMax = TextLength;
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+            std::printf("%s%s", column ? "|" : "", readText().c_str());
+        }
+        std::printf("\n");
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+}
+
 struct TSearch {
     std::wstring Text;
     HWND Found = nullptr;
@@ -204,9 +253,23 @@ int wmain(int argc, wchar_t* argv[]) {
         std::printf("%u\n", GetACP());
         return 0;
     }
-    if (argc != 2 && !(argc == 4 && std::wstring(argv[2]) == L"--at")) return 2;
+    const std::wstring mode = argc > 2 ? argv[2] : L"";
+    const bool known = (argc == 2) || (argc == 3 && mode == L"--list") ||
+                       (argc == 4 && (mode == L"--at" || mode == L"--system-command"));
+    if (!known) return 2;
     const HWND window = FindWindowW(nullptr, argv[1]);
     if (!window) return 1;
+    if (mode == L"--list") {
+        const HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+        if (!list) return 1;
+        ListRows(list);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (mode == L"--system-command") {
+        PostMessageW(window, WM_SYSCOMMAND, std::wcstoul(argv[3], nullptr, 10), 0);
+        return 0;
+    }
     if (argc == 4) {
         TSearch search;
         search.Text = argv[3];

@@ -19,8 +19,8 @@ import tempfile
 import time
 from pathlib import Path
 
-from scenario import (COLOURS, CONTROLS, FORM, REGISTERS, TAB_STOPS, WORKED_EXAMPLE_OUTPUT,
-                      check, check_dump, check_timer, finish, wait_for)
+from scenario import (COLOURS, CONTROLS, DIAGRAM_COLUMNS, FORM, REGISTERS, TAB_STOPS,
+                      WORKED_EXAMPLE_OUTPUT, check, check_dump, check_timer, finish, wait_for)
 from scenario import expected_states as runner_states
 
 TITLE = FORM["caption"]
@@ -390,6 +390,89 @@ def command_line():
     close(process)
 
 
+DIAGRAM = "Временная диаграмма"
+DIAGRAM_COMMAND = 0x10  # its entry in the window's system menu
+
+
+def diagram_rows():
+    """The diagram's list view, each row a dict by its columns' names; None if the
+    window is not there."""
+    status, listed = run_under_wine(controls_exe, DIAGRAM, "--list")
+    if status:
+        return None
+    lines = listed.splitlines()
+    return [dict(zip(lines[0].split("|"), line.split("|"))) for line in lines[1:]]
+
+
+def window_place(title):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                           capture_output=True, text=True).stdout.split()
+    if not found:
+        return None
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", found[0]], capture_output=True,
+                              text=True).stdout
+    return geometry.split("Position: ")[1].split(" ")[0] if "Position: " in geometry else None
+
+
+def timing_diagram():
+    """The timing diagram's window: with --diagram it opens beside the window,
+    which keeps its place and its focus; it follows each step, its list view a
+    row a step with the runner's values; closed, it loses nothing; the system
+    menu and Ctrl+D open it again where it was, also in the next run; closing
+    the window ends the program with the diagram open."""
+    folder = example_folder("diagram")
+    states, _ = runner_states(native_batch, folder / "input.txt", 17, work)
+    process = start(folder, "--diagram")
+    listed = wait_for(read_window)
+    if not check(listed and wait_for(diagram_rows) == [], "--diagram: the two windows did not appear"):
+        return process.kill()
+    names = names_of(listed)
+    check((listed[0].left, listed[0].top) == FORM["place"][:2] and
+          wait_for(lambda: focus_in(read_window(), names), timeout=5) == ["Button1"],
+          f"beside the diagram the window is at {listed[0].left}, {listed[0].top}, the focus on "
+          f"{focus_in(read_window(), names)}")
+    activate(TITLE)
+    xdotool("key", "--clearmodifiers", "--repeat", "16", "--delay", "50", "Return")
+    wait_for(lambda: len(diagram_rows() or []) == 16, timeout=10)
+
+    # The columns of the registers the form shows, against the labels' values in the trace.
+    label_of = {register: label for label, register in REGISTERS.items()}
+    columns = [column for column, register in DIAGRAM_COLUMNS.items() if register in label_of]
+    expected = [{column: state[label_of[DIAGRAM_COLUMNS[column]]] for column in columns}
+                for state in states]
+
+    def shown_by(rows):
+        return [{column: row.get(column) for column in columns} for row in rows]
+
+    check(shown_by(diagram_rows()) == expected[:16],
+          f"the diagram's list after 16 steps: {shown_by(diagram_rows())[:3]}…, the trace's "
+          f"{expected[:3]}…")
+    place = window_place(DIAGRAM)
+    activate(DIAGRAM)
+    xdotool("key", "--clearmodifiers", "alt+F4")
+    check(wait_for(lambda: window_place(DIAGRAM) is None, timeout=5) and process.poll() is None,
+          "closing the diagram's window: it is still shown, or the program ended")
+    activate(TITLE)
+    xdotool("key", "--clearmodifiers", "Return")
+    # The system menu's entry, chosen as the menu chooses it (Wine shows a managed
+    # window's system menu to nobody, nor lets another process read it).
+    run_under_wine(controls_exe, TITLE, "--system-command", str(DIAGRAM_COMMAND))
+    rows = wait_for(lambda: (lambda rows: rows and len(rows) == 17 and rows)(diagram_rows()))
+    check(rows and shown_by(rows) == expected and window_place(DIAGRAM) == place,
+          f"reopened from the system menu at {window_place(DIAGRAM)} (closed at {place}): "
+          f"{len(rows or [])} rows")
+    close(process)
+
+    # The next run: Ctrl+D in the window opens the diagram where it was.
+    process = start(folder)
+    if check(wait_for(read_window), "the window did not appear"):
+        activate(TITLE)
+        xdotool("key", "--clearmodifiers", "ctrl+d")
+        check(wait_for(lambda: window_place(DIAGRAM) == place, timeout=5),
+              f"Ctrl+D: the diagram at {window_place(DIAGRAM)}, last at {place}")
+    close(process)
+
+
 def scaled(length, dpi):
     """A length of the form at `dpi`, rounded as Windows' MulDiv rounds it."""
     return (length * dpi + 48) // 96
@@ -554,7 +637,9 @@ LOCALE_CODE_PAGES = {"C.UTF-8": "1252", "ru_RU.UTF-8": "1251"}
 code_page = run_under_wine(controls_exe, "--code-page")[1].strip()
 check(code_page == LOCALE_CODE_PAGES[os.environ["LANG"]],
       f"under {os.environ['LANG']}, the code page is {code_page}")
-for scenario in (worked_example, killed, long_history, command_line, missing_input, failing_output,
+# What does not depend on the code page runs under the first locale only.
+once = [long_history, timing_diagram] if os.environ["LANG"] == "C.UTF-8" else []
+for scenario in (worked_example, killed, *once, command_line, missing_input, failing_output,
                  at_150_percent, installed_and_uninstalled):
     started = time.monotonic()
     scenario()

@@ -3,7 +3,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStaticText>
+#include <QStyledItemDelegate>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -18,6 +22,38 @@
 #include "SessionRecord.h"
 
 namespace {
+
+// Draws a cell's text alone, right-aligned, from a layout made once for each text:
+// the rows all change at every step, and the style's full item drawing, text
+// laid out anew in each cell, took most of a step.
+class TCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected) painter->fillRect(option.rect, option.palette.highlight());
+        const QString text = index.data().toString();
+        auto found = Prepared_.find(text);
+        if (found == Prepared_.end()) {
+            if (Prepared_.size() > 4096) Prepared_.clear();
+            QStaticText prepared(text);
+            prepared.setTextFormat(Qt::PlainText);
+            prepared.prepare(QTransform(), option.font);
+            found = Prepared_.insert(text, prepared);
+        }
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(option.font);
+        const QSizeF size = found->size();
+        painter->drawStaticText(QPointF(option.rect.right() - 4 - size.width(),
+                                        option.rect.center().y() - size.height() / 2),
+                                *found);
+    }
+
+private:
+    mutable QHash<QString, QStaticText> Prepared_;
+};
 
 const QString PlaceKey = QStringLiteral("diagram/geometry");
 
@@ -67,10 +103,18 @@ TDiagramWindow::TDiagramWindow()
     drawingLayout->addWidget(ScrollBar_);
 
     Table_->setModel(Model_);
+    Table_->setItemDelegate(new TCellDelegate(Table_));
     Table_->setAccessibleName(QStringLiteral("Значения сигналов по шагам, показанным на диаграмме"));
     Table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    Table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sizes fixed, rather than fitted to the contents: a step then lays out one
+    // row, not every row and header again.
+    QHeaderView* steps = Table_->verticalHeader();
+    steps->setSectionResizeMode(QHeaderView::Fixed);
+    steps->setDefaultSectionSize(fontMetrics().height() + 4);
+    steps->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+    QHeaderView* columns = Table_->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setDefaultSectionSize(fontMetrics().horizontalAdvance(QStringLiteral("Y1 уменьшаемое")) + 12);
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(drawing);
@@ -106,6 +150,12 @@ TDiagramWindow::TDiagramWindow()
         changed();
     });
     connect(Canvas_, &DiagramCanvas::viewChanged, this, &TDiagramWindow::ViewChanged);
+    // What is around the drawing follows the steps at most ten times a second:
+    // each time every row of the table changes, and the bar and the scroll bar
+    // are drawn anew, which together take longer than the drawing itself.
+    AroundDue_.setSingleShot(true);
+    AroundDue_.setInterval(100);
+    connect(&AroundDue_, &QTimer::timeout, this, &TDiagramWindow::ViewChanged);
     SessionRecord.OnRecorded([this] { Follow(); });
     resize(1000, 520);
 }
@@ -145,7 +195,7 @@ void TDiagramWindow::RememberPlace() {
 void TDiagramWindow::Follow() {
     if (!isVisible() || !Diagram_.Update()) return;
     Canvas_->update();
-    ViewChanged();
+    if (!AroundDue_.isActive()) AroundDue_.start();
 }
 
 void TDiagramWindow::ViewChanged() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include "TimingDiagram.h"
@@ -30,7 +31,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // A step was recorded.
+    // A step was recorded: drawn at once, and the rest soon after.
     void Follow();
     // What is in view changed: the scroll bar, the span and the table follow it.
     void ViewChanged();
@@ -43,5 +44,6 @@ private:
     QCheckBox* Lines_;
     DiagramTableModel* Model_;
     QTableView* Table_;
+    QTimer AroundDue_;  // the next catching up of all but the drawing with a step
     bool Placed_ = false;
 };

@@ -45,7 +45,7 @@ QColor DiagramCanvas::Colour(TInk ink) {
 
 void DiagramCanvas::paintEvent(QPaintEvent*) {
     Diagram_.Draw(Picture_);
-    if (minimumHeight() != Picture_.Height) setMinimumHeight(Picture_.Height);
+    if (height() != Picture_.Height) setFixedHeight(Picture_.Height);
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     for (const TDiagramBox& box : Picture_.Boxes)
@@ -62,15 +62,29 @@ void DiagramCanvas::paintEvent(QPaintEvent*) {
             painter.drawPolyline(points.data(), static_cast<int>(points.size()));
         }
     }
-    const QFontMetricsF metrics(font());
-    const qreal toBaseline = (metrics.ascent() - metrics.descent()) / 2;
+    const qreal toTop = QFontMetricsF(font()).height() / 2;
     for (const TDiagramText& text : Picture_.Texts) {
-        const std::string_view utf8 = Picture_.TextOf(text);
-        const QString shown = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-        const qreal x = text.Centered ? text.X - metrics.horizontalAdvance(shown) / 2 : text.X;
+        const QStaticText& shown = Prepared(Picture_.TextOf(text));
+        const qreal x = text.Centered ? text.X - shown.size().width() / 2 : text.X;
         painter.setPen(Colour(text.Ink));
-        painter.drawText(QPointF(x, text.Y + toBaseline), shown);
+        painter.drawStaticText(QPointF(x, text.Y - toTop), shown);
     }
+}
+
+// The same few texts (names, numbers) come back at every step: each is laid out
+// once, and drawn from its layout after.
+const QStaticText& DiagramCanvas::Prepared(std::string_view utf8) {
+    const QByteArray key(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    auto found = Prepared_.find(key);
+    if (found == Prepared_.end()) {
+        if (Prepared_.size() > 4096) Prepared_.clear();
+        QStaticText text(QString::fromUtf8(key));
+        text.setTextFormat(Qt::PlainText);
+        text.setPerformanceHint(QStaticText::AggressiveCaching);
+        text.prepare(QTransform(), font());
+        found = Prepared_.insert(key, text);
+    }
+    return *found;
 }
 
 void DiagramCanvas::resizeEvent(QResizeEvent* event) {

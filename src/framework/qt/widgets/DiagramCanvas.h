@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
+#include <QStaticText>
 #include <QWidget>
+#include <string_view>
 
 #include "DiagramPicture.h"
 #include "TimingDiagram.h"
@@ -33,7 +37,9 @@ protected:
 
 private:
     void Changed(bool changed);
+    const QStaticText& Prepared(std::string_view utf8);
 
     TTimingDiagram& Diagram_;
     TDiagramPicture Picture_;
+    QHash<QByteArray, QStaticText> Prepared_;
 };
