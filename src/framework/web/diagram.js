@@ -2,7 +2,8 @@
 // here it is only painted on the canvas, its picture read from the program's
 // memory, and the user's keys, wheel and pointer are handed back. Beside it, the
 // span in view, the cursor's values (announced), and a table of the steps in
-// view for screen readers, which gains and loses a row as the view moves.
+// view for screen readers, which gains and loses a row as the view moves (a
+// tenth of a second after the drawing at most).
 'use strict';
 
 const Diagram = (() => {
@@ -83,9 +84,20 @@ const Diagram = (() => {
     }
   }
 
+  // The drawing at once; what is around it (the span, the cursor's values, the
+  // table) at most ten times a second: the table's rows all change at a step, and
+  // laying them out takes longer than the drawing.
+  let aroundDue = null;
+
   function draw() {
     if (!program) return;
     paint();
+    if (!aroundDue) aroundDue = setTimeout(around, 100);
+  }
+
+  function around() {
+    aroundDue = null;
+    if (!program) return;
     span.textContent = text(program._WebDiagramSpan());
     const said = text(program._WebDiagramCursor());
     if (cursorLine.textContent !== said) cursorLine.textContent = said;
@@ -205,6 +217,8 @@ const Diagram = (() => {
       tableFirst = 1;
       tableLast = 0;
       table.tBodies[0].textContent = '';
+      clearTimeout(aroundDue);
+      aroundDue = null;
       if (!program) return;
       program._WebDiagramSetLines(linesBox.checked);
       measure();
@@ -215,6 +229,11 @@ const Diagram = (() => {
       if (!program) return;
       program._WebDiagramUpdate();
       draw();
+    },
+    // Brings what is around the drawing up to date now, as it would be soon.
+    settle() {
+      clearTimeout(aroundDue);
+      around();
     },
   };
 })();

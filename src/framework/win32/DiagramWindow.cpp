@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -19,6 +20,7 @@ constexpr wchar_t CanvasClass[] = L"TDiagramCanvas";
 constexpr wchar_t SettingsKey[] = L"Software\\preprocessor-sim";
 constexpr wchar_t PlaceValue[] = L"diagramPlacement";
 enum : int { ZoomInId = 1, ZoomOutId, LatestId, LinesId, CanvasId, ListId, SpanId };
+constexpr UINT_PTR AroundTimer = 1;
 // Lengths at 96 dots per inch.
 constexpr int BarHeight = 34, Margin = 8, ListMinimum = 120;
 
@@ -200,9 +202,13 @@ void TDiagramWindow::Layout() {
     ViewChanged();
 }
 
+// The drawing at once; the list, the scroll bars and the span at most ten times a
+// second: every row of the list changes at each step, which takes longer to draw
+// than the drawing.
 void TDiagramWindow::Follow() {
     if (!IsWindowVisible(Handle_) || !Diagram_.Update()) return;
-    ViewChanged();
+    InvalidateRect(Canvas_, nullptr, FALSE);
+    if (!AroundDue_) AroundDue_ = SetTimer(Handle_, AroundTimer, 100, nullptr) != 0;
 }
 
 void TDiagramWindow::ChangedBy(bool changed) {
@@ -247,12 +253,16 @@ void TDiagramWindow::FillCell(NMLVDISPINFOW& cell) {
 }
 
 // Painted in the drawing's own pixels, mapped to the screen's at its scale, into
-// a picture off the screen first.
+// a picture of the program's own memory first (where GDI draws without the
+// display's help), the lines of one ink and width in one call.
 void TDiagramWindow::Paint(HDC screen) {
     RECT area;
     GetClientRect(Canvas_, &area);
     const HDC context = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), area.right, -area.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ previousBitmap = SelectObject(context, bitmap);
     FillRect(context, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetMapMode(context, MM_ANISOTROPIC);
@@ -261,28 +271,38 @@ void TDiagramWindow::Paint(HDC screen) {
     SetViewportOrgEx(context, 0, -Scaled(CanvasTop_), nullptr);
 
     Diagram_.Draw(Picture_);
+    std::map<TInk, HBRUSH> brushes;
     for (const TDiagramBox& box : Picture_.Boxes) {
-        const HBRUSH brush = CreateSolidBrush(Colour(box.Ink));
+        HBRUSH& brush = brushes[box.Ink];
+        if (!brush) brush = CreateSolidBrush(Colour(box.Ink));
         const RECT place{static_cast<LONG>(box.Left), static_cast<LONG>(box.Top),
                          static_cast<LONG>(box.Left + box.Width), static_cast<LONG>(box.Top + box.Height)};
         FillRect(context, &place, brush);
-        DeleteObject(brush);
     }
-    std::vector<POINT> points;
-    const HGDIOBJ previousBrush = SelectObject(context, GetStockObject(NULL_BRUSH));
+    for (const auto& [ink, brush] : brushes) DeleteObject(brush);
+    struct TLines {
+        std::vector<POINT> Points;
+        std::vector<DWORD> Counts;
+    };
+    std::map<std::pair<TInk, int>, TLines> byPen;
     for (const TDiagramPath& path : Picture_.Paths) {
-        points.clear();
-        for (std::uint32_t i = path.First; i < path.First + path.Count; ++i)
-            points.push_back({static_cast<LONG>(std::lround(Picture_.Points[i].X)),
-                              static_cast<LONG>(std::lround(Picture_.Points[i].Y))});
-        const HPEN pen = CreatePen(PS_SOLID, path.Width, Colour(path.Ink));
-        const HGDIOBJ previousPen = SelectObject(context, pen);
-        if (path.Closed) Polygon(context, points.data(), static_cast<int>(points.size()));
-        else Polyline(context, points.data(), static_cast<int>(points.size()));
-        SelectObject(context, previousPen);
-        DeleteObject(pen);
+        TLines& lines = byPen[{path.Ink, path.Width}];
+        const auto point = [this](std::uint32_t i) {
+            return POINT{static_cast<LONG>(std::lround(Picture_.Points[i].X)),
+                         static_cast<LONG>(std::lround(Picture_.Points[i].Y))};
+        };
+        for (std::uint32_t i = path.First; i < path.First + path.Count; ++i) lines.Points.push_back(point(i));
+        if (path.Closed) lines.Points.push_back(point(path.First));
+        lines.Counts.push_back(path.Count + (path.Closed ? 1 : 0));
     }
-    SelectObject(context, previousBrush);
+    for (const auto& [pen, lines] : byPen) {
+        const HPEN created = CreatePen(PS_SOLID, pen.second, Colour(pen.first));
+        const HGDIOBJ previousPen = SelectObject(context, created);
+        PolyPolyline(context, lines.Points.data(), lines.Counts.data(),
+                     static_cast<DWORD>(lines.Counts.size()));
+        SelectObject(context, previousPen);
+        DeleteObject(created);
+    }
     const HGDIOBJ previousFont = SelectObject(context, TextFont_);
     TEXTMETRICW metrics{};
     GetTextMetricsW(context, &metrics);
@@ -350,6 +370,12 @@ LRESULT TDiagramWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 FillCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
             return 0;
         }
+        case WM_TIMER:
+            if (wParam != AroundTimer) break;
+            KillTimer(Handle_, AroundTimer);
+            AroundDue_ = false;
+            ViewChanged();
+            return 0;
         case WM_SIZE:
             Layout();
             return 0;

@@ -36,7 +36,7 @@ private:
     void Rescale(UINT dpi);
     void Layout();
     void Paint(HDC context);
-    // A step was recorded.
+    // A step was recorded: drawn at once, and the rest soon after.
     void Follow();
     // What is in view changed: the drawing, the scroll bars, the span, the list.
     void ViewChanged();
@@ -54,5 +54,6 @@ private:
     UINT Dpi_ = 96;
     int CanvasTop_ = 0;  // how far the drawing is scrolled down, in its own pixels
     bool Placed_ = false;
+    bool AroundDue_ = false;  // the list, scroll bars and span are to catch up with a step
     std::wstring CellText_;  // the text last handed to the list view
 };
