@@ -119,7 +119,7 @@ TDiagramWindow::TDiagramWindow()
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(drawing);
     splitter->addWidget(Table_);
-    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -158,6 +158,7 @@ TDiagramWindow::TDiagramWindow()
     connect(&AroundDue_, &QTimer::timeout, this, &TDiagramWindow::ViewChanged);
     SessionRecord.OnRecorded([this] { Follow(); });
     resize(1000, 520);
+    splitter->setSizes({Diagram_.Height() + ScrollBar_->sizeHint().height() + 4, 300});
 }
 
 TDiagramWindow::~TDiagramWindow() {
