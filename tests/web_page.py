@@ -559,7 +559,7 @@ def chosen_folder():
 
 
 scenarios = [form_as_described, worked_example, kept_over_a_reload, timer, keyboard_alone,
-             long_history, other_inputs, boxes_in_a_row]
+             long_history, boxes_in_a_row]
 if engine == "chromium":
     scenarios += [accessibility_tree, chosen_folder]
 else:
@@ -567,6 +567,9 @@ else:
         check(not browser.find_element(By.ID, "choose-folder").is_displayed(),
               "a folder offered without the File System Access API")
     scenarios.insert(0, no_folder_without_the_api)
+# Last: after a 50 MB input, WebKitGTK's web process has been seen to crash on
+# the next page load (on a loaded machine), which is WebKit's, not the page's.
+scenarios.append(other_inputs)
 try:
     load()
     for scenario in scenarios:
