@@ -6,6 +6,7 @@ from anywhere else.
 
 usage: make_page.py TEMPLATE.html PAGE.css PROGRAM.js DIAGRAM.js PAGE.js EXAMPLE OUTPUT.html"""
 import json
+import re
 import sys
 
 
@@ -20,10 +21,16 @@ def script(text, name):
     return text
 
 
+def style(text):
+    # The style sheet without its comments, its indentation and its empty lines.
+    text = re.sub(r"/\*.*?\*/", "", text, flags=re.S)
+    return "\n".join(line.strip() for line in text.splitlines() if line.strip())
+
+
 def main(template, css, program, diagram, page, example, output):
     read = lambda path: open(path, encoding="utf-8").read()
     parts = {
-        "@PAGE_CSS@": read(css),
+        "@PAGE_CSS@": style(read(css)),
         "@PROGRAM_JS@": script(read(program), program),
         "@DIAGRAM_JS@": script(read(diagram), diagram),
         "@PAGE_JS@": script(read(page), page),

@@ -13,10 +13,12 @@ user's): a missing input.txt's message box, and output.txt on disk at each step.
 
 usage: web_page.py ENGINE PAGE NATIVE_BATCH INPUT SECOND_INPUT WORK_DIR
 ENGINE: chromium or webkit"""
+import base64
 import collections
 import functools
 import glob
 import http.server
+import subprocess
 import sys
 import threading
 import time
@@ -385,9 +387,16 @@ def other_inputs():
     if check(wait_for(lambda: browser.execute_script("return window.started")),
              "a dropped file did not start the run again"):
         step_and_compare(expected_states(input_path, 3)[0], "a dropped file")
-    no_numbers = work / "no numbers.txt"
-    no_numbers.write_text("нет здесь чисел\n")
-    open_file(no_numbers, expected_states(no_numbers, 4)[0], "a file with no numbers")
+    # Without a single pair (no numbers, or nothing at all) the bar says so, and
+    # the run steps on as the desktop's does; with a number, it says nothing.
+    for name, text in (("no numbers.txt", "нет здесь чисел\n"), ("empty.txt", ""),
+                       ("one number.txt", " \r\n-5")):
+        unread = work / name
+        unread.write_text(text)
+        open_file(unread, expected_states(unread, 4)[0], f"a file like {name}")
+        notice = browser.find_element(By.ID, "notice").text
+        check(("нет ни одной пары чисел" in notice) == (name != "one number.txt"),
+              f"the bar over {name}: {notice!r}")
 
     # 50 MB of pairs: the page must not stall while it opens them.
     large = work / "large.txt"
@@ -527,6 +536,9 @@ def chosen_folder():
         "               document.getElementById('Button1').disabled]"))
     if check(box, "no modal box for a folder without input.txt"):
         check(box == ["Невозможно открыть файл INPUT.TXT", "OK", True], f"the box: {box}")
+        notice = browser.find_element(By.ID, "notice").text
+        check(notice == "Шаги недоступны: в выбранной папке нет файла input.txt.",
+              f"the bar over a folder without input.txt: {notice!r}")
         try:  # the page under the box takes no clicks
             browser.find_element(By.ID, "download-output").click()
             check(False, "a button under the box took a click")
@@ -558,10 +570,109 @@ def chosen_folder():
     server.shutdown()
 
 
+NARROW_LAYOUT = """
+const box = id => document.getElementById(id).getBoundingClientRect();
+const cells = Array.from({ length: 11 }, (_, i) => box(`FRT${i + 1}`));
+const small = [...document.querySelectorAll('button, input, textarea, canvas')]
+  .filter(e => e.offsetParent && e.type !== 'file')
+  .filter(e => { const r = e.getBoundingClientRect(); return r.width < 24 || r.height < 24; })
+  .map(e => e.id || e.textContent);
+return {
+  sideways: document.documentElement.scrollWidth - innerWidth,
+  sizes: ['FR1', 'Label2', 'Memo1', 'Button1'].map(id => getComputedStyle(document.getElementById(id)).fontSize),
+  stacked: box('GroupBox1').bottom <= box('GroupBox2').top && box('GroupBox2').bottom <= box('GroupBox3').top,
+  inOrder: cells.every((cell, i) => !i || cell.top > cells[i - 1].top + 1 ||
+                                    (Math.abs(cell.top - cells[i - 1].top) <= 1 && cell.left > cells[i - 1].left)),
+  small,
+};
+"""
+
+
+def narrow_screens():
+    """Narrower than the form, on a phone (390 CSS pixels) and at 200 % zoom on a
+    1366 x 768 laptop (683 CSS pixels across): nothing to scroll sideways, every
+    value, caption and button as large as at full width, every control at least
+    24 pixels square, the group boxes one under another, the delay line's cells
+    in order; and it still steps as the runner does."""
+    for width, height, scale, what in ((390, 844, 3, "a phone"), (683, 384, 2, "200 % on a laptop")):
+        if engine == "chromium":
+            browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": width, "height": height, "deviceScaleFactor": scale, "mobile": width < 500})
+        else:
+            browser.set_window_size(width, height)
+        load()
+        states, _ = expected_states(input_path, 12)
+        step_and_compare(states, what)
+        layout = browser.execute_script(NARROW_LAYOUT)
+        check(layout["sideways"] <= 0 and layout["sizes"] == ["27px", "20px", "19px", "11px"] and
+              layout["stacked"] and layout["inOrder"] and not layout["small"], f"{what}: {layout}")
+    if engine == "chromium":
+        browser.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+    else:
+        browser.set_window_size(1200, 700)
+
+
+def two_tabs():
+    """Two tabs of the page stepping at once: the first keeps its output.txt in the
+    browser's storage, the second says it cannot; reloaded, the first offers its
+    own run's output.txt whole, not pieces of two."""
+    load()
+    first = browser.current_window_handle
+    browser.switch_to.new_window("tab")
+    load()
+    second = browser.current_window_handle
+    _, native = expected_states(input_path, 6)
+    for _ in range(6):
+        browser.switch_to.window(first)
+        browser.execute_script("Button1.click()")
+        browser.switch_to.window(second)
+        browser.execute_script("Button1.click(); Button1.click()")
+    notice = browser.find_element(By.ID, "notice").text
+    check("другой вкладки" in notice, f"the second tab's bar: {notice!r}")
+    browser.switch_to.window(first)
+    load()
+    kept = wait_for(lambda: browser.find_element(By.ID, "download-previous").is_displayed()) and \
+        downloaded("download-previous")
+    check(kept == native, f"after two tabs stepped, the first's previous output.txt: {kept!r}")
+    browser.switch_to.window(second)
+    browser.close()
+    browser.switch_to.window(first)
+
+
+def printed():
+    """Printed (to PDF, by the browser): the form with its values, the whole memo,
+    the diagram, and none of the page's controls."""
+    load()
+    rising = work / "rising.txt"  # every written value differs from the last
+    rising.write_text("".join(f"{i} {-i}\n" for i in range(1200)))
+    states, _ = expected_states(rising, 1200)
+    open_file(rising, states[:1], "an input to print")
+    browser.execute_script("for (let i = 1; i < 1200; ++i) Button1.click()")
+    pdf = work / "printed.pdf"
+    pdf.write_bytes(base64.b64decode(browser.execute_cdp_cmd("Page.printToPDF", {})["data"]))
+    text = subprocess.run(["pdftotext", "-layout", str(pdf), "-"], capture_output=True,
+                          text=True).stdout
+    memo = states[-1]["Memo1"].split()
+    check(" ".join(memo) in " ".join(text.split()), "the printed page lacks the memo's "
+          f"{len(memo)} values in order, of which the last {memo[-3:]}")
+    check("Временная диаграмма" in text and "Следующий шаг" in text,
+          "the printed page lacks the diagram or the form")
+    controls = [c for c in ("Открыть input.txt", "Скачать", "К последнему шагу") if c in text]
+    check(not controls, f"the printed page shows the page's controls {controls}")
+    # As images: the diagram's bus lines in their light green ink, drawn on paper.
+    subprocess.run(["pdftoppm", "-r", "50", str(pdf), str(work / "printed")], check=True)
+    green = 0
+    for page_image in work.glob("printed*.ppm"):
+        magic, width, height, _, pixels = page_image.read_bytes().split(maxsplit=4)
+        green += sum(1 for at in range(0, len(pixels), 3)
+                     if pixels[at + 1] > pixels[at] + 25 and pixels[at + 1] > pixels[at + 2] + 25)
+    check(green > 200, f"the printed pages show {green} pixels of the diagram's ink")
+
+
 scenarios = [form_as_described, worked_example, kept_over_a_reload, timer, keyboard_alone,
-             long_history, boxes_in_a_row]
+             long_history, boxes_in_a_row, narrow_screens]
 if engine == "chromium":
-    scenarios += [accessibility_tree, chosen_folder]
+    scenarios += [accessibility_tree, chosen_folder, two_tabs, printed]
 else:
     def no_folder_without_the_api():
         check(not browser.find_element(By.ID, "choose-folder").is_displayed(),

@@ -230,6 +230,11 @@ const Diagram = (() => {
       program._WebDiagramUpdate();
       draw();
     },
+    // Takes the inks anew (the colour scheme, or printing, changed them) and draws.
+    restyle() {
+      readColours();
+      draw();
+    },
     // Brings what is around the drawing up to date now, as it would be soon.
     settle() {
       clearTimeout(aroundDue);

@@ -36,9 +36,55 @@ function bytesOf(text) {
 
 // --- Where output.txt is kept ------------------------------------------------------
 
+// --- One tab at a time keeps its output.txt in the browser's storage -----------------
+
+// The storage is the browser's, shared by every tab of the page: were two tabs to
+// store their runs there, each would overwrite the other's blocks, and what a
+// reload offered would be pieces of two runs. So a tab takes the storage for
+// itself (a lock the browser frees when the tab closes, or, where there are no
+// locks, a claim it renews every second) and only that tab stores; the others
+// keep their output.txt in memory, and their bar says so.
+const STORAGE_LOCK = 'preprocessor-sim/storage';
+const CLAIM = 'preprocessor-sim/claim', CLAIM_LIFE = 5000;
+const tab = `${Date.now()}-${Math.random()}`;
+let storageHeld = null;  // not known until the claim is answered
+
+let claiming = null;  // a claim under way
+
+// Resolves to whether this tab holds the storage, claiming it if it can.
+function holdStorage() {
+  if (storageHeld) return Promise.resolve(true);
+  if (!claiming) claiming = claimStorage().finally(() => { claiming = null; });
+  return claiming;
+}
+
+function claimStorage() {
+  if (navigator.locks) {
+    return new Promise(resolve => {
+      navigator.locks.request(STORAGE_LOCK, { ifAvailable: true }, lock => {
+        storageHeld = !!lock;
+        resolve(storageHeld);
+        return lock && new Promise(() => {});  // held for the page's life
+      }).catch(() => resolve(false));
+    });
+  }
+  try {
+    const claim = JSON.parse(localStorage.getItem(CLAIM) || 'null');
+    if (claim && claim.tab !== tab && claim.until > Date.now()) return Promise.resolve(false);
+    const renew = () => localStorage.setItem(CLAIM, JSON.stringify({ tab, until: Date.now() + CLAIM_LIFE }));
+    renew();
+    setInterval(renew, 1000);
+    addEventListener('pagehide', () => localStorage.removeItem(CLAIM));
+    storageHeld = true;
+  } catch (error) {
+    storageHeld = false;
+  }
+  return Promise.resolve(storageHeld);
+}
+
 // The browser's storage: the run's output.txt, stored block by block as it grows,
 // so a step stores a few bytes, not the file. The previous run's stays until this
-// run writes its first value.
+// run writes its first value. Only the tab that holds the storage stores.
 class StoredOutput {
   static read() {
     try {
@@ -61,6 +107,13 @@ class StoredOutput {
   constructor() {
     this.written = false;
     this.failed = false;
+    this.unclaimed = [];  // what was written before the claim was answered
+  }
+
+  // The claim is answered: what waited for it is stored, or not.
+  claimed() {
+    const waiting = this.unclaimed.splice(0);
+    if (storageHeld) for (const bytes of waiting) this.append(bytes);
   }
 
   begin() {
@@ -68,7 +121,8 @@ class StoredOutput {
   }
 
   append(bytes) {
-    if (this.failed) return;
+    if (storageHeld === null) this.unclaimed.push(bytes);
+    if (this.failed || !storageHeld) return;
     try {
       if (!this.written) {
         StoredOutput.clear();
@@ -180,8 +234,33 @@ async function start({ input, output, outputBlocked = false, source }) {
     }],
   });
   Diagram.attach(running);
+  const explained = stepsExplained(input, outputBlocked);
+  say(explained);
   performance.mark('preprocessor-started');
   window.dispatchEvent(new Event('preprocessor-started'));
+  // Ready to step already: the claim on the storage is answered meanwhile.
+  if (!(output instanceof StoredOutput)) return;
+  const program = running;
+  const held = await holdStorage();
+  output.claimed();
+  if (!held && running === program) {
+    say(['Браузер хранит output.txt другой вкладки этой страницы: output.txt этой ' +
+         'вкладки останется только до её закрытия. Скачайте его.', explained].filter(Boolean).join(' '));
+  }
+}
+
+// What the bar says of a run that cannot step, or steps on nothing (as on the
+// desktop, a run on an input without a number steps on zeros); '' otherwise.
+function stepsExplained(input, outputBlocked) {
+  if (document.getElementById('Button1').disabled) {
+    return outputBlocked ? 'Шаги недоступны: output.txt в выбранной папке нельзя записать.'
+                         : 'Шаги недоступны: в выбранной папке нет файла input.txt.';
+  }
+  let at = 0;
+  while (at < input.length && [9, 10, 11, 12, 13, 32].includes(input[at])) ++at;
+  const digit = input[at + (input[at] === 43 || input[at] === 45 ? 1 : 0)];
+  return digit >= 48 && digit <= 57 ? ''
+    : 'В этом input.txt нет ни одной пары чисел: шаги идут на нулях, как в программе на компьютере.';
 }
 
 async function startWithFile(file) {
@@ -265,11 +344,26 @@ document.getElementById('download-vcd').addEventListener('click', () => {
   if (running) download(running.UTF8ToString(running._WebSessionDump()), 'preprocessor-sim.vcd');
 });
 
-const previous = StoredOutput.read();
-if (previous) {
+// The last session's output.txt, offered by the tab that keeps it: in the others
+// it is that tab's run, not a past one.
+holdStorage().then(held => {
+  const previous = held && StoredOutput.read();
+  if (!previous) return;
   bar.previous.hidden = false;
   bar.previous.addEventListener('click', () => download(previous, 'output.txt'));
-}
+});
+
+// On paper: the memo whole, and the diagram in its light inks.
+addEventListener('beforeprint', () => {
+  const memo = document.getElementById('Memo1');
+  document.getElementById('memo-print').textContent = memo ? memo.value + (memo.aside || '') : '';
+  document.documentElement.classList.add('printing');
+  Diagram.restyle();
+});
+addEventListener('afterprint', () => {
+  document.documentElement.classList.remove('printing');
+  Diagram.restyle();
+});
 
 start({ input: bytesOf(WORKED_EXAMPLE), output: new StoredOutput(),
         source: 'input.txt: пример из комплекта' });
