@@ -52,12 +52,15 @@ int main(int argc, char** argv) {
     }
     if (!stepsGiven || argc % 2 == 0) return Usage();
 
+    // Read and written as the batch runner does: the input scanned ahead on a
+    // thread of its own, the output flushed as its buffer fills.
     TDataFiles files(input, output);
+    files.SetScanning(TDecimalReader::TScanning::OnItsOwnThread);
+    files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
     if (const TDataOpenResult opened = files.Open(); opened != drOk) {
         Say(OpenFailureMessage(opened));
         return 1;
     }
-    files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
 
     Vpreprocessor top;
     top.reset = 1;
