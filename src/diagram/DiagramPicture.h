@@ -18,6 +18,29 @@ enum class TInk : std::uint8_t {
     Cursor,      // the cursor's step
 };
 
+// Each ink's colour as 0xRRGGBB, on the diagram's white: what the desktop
+// windows paint with. (The page takes its inks from its style sheet, which also
+// has a set for the dark colour scheme.)
+constexpr std::uint32_t InkColour(TInk ink) {
+    switch (ink) {
+        case TInk::Text:
+            return 0x101010;
+        case TInk::Grid:
+            return 0xd0d0d0;
+        case TInk::Bus:
+            return 0x1f6f2f;
+        case TInk::Dense:
+            return 0xa5c5ab;
+        case TInk::Difference:
+            return 0x1f4fa0;
+        case TInk::WindowSum:
+            return 0xb0401f;
+        case TInk::Cursor:
+            return 0xc00000;
+    }
+    return 0x000000;
+}
+
 struct TDiagramPoint {
     float X, Y;
 };

@@ -25,23 +25,8 @@ constexpr UINT_PTR AroundTimer = 1;
 constexpr int BarHeight = 34, Margin = 8, ListMinimum = 120;
 
 COLORREF Colour(TInk ink) {
-    switch (ink) {
-        case TInk::Text:
-            return RGB(16, 16, 16);
-        case TInk::Grid:
-            return RGB(208, 208, 208);
-        case TInk::Bus:
-            return RGB(31, 111, 47);
-        case TInk::Dense:
-            return RGB(165, 197, 171);
-        case TInk::Difference:
-            return RGB(31, 79, 160);
-        case TInk::WindowSum:
-            return RGB(176, 64, 31);
-        case TInk::Cursor:
-            return RGB(192, 0, 0);
-    }
-    return RGB(0, 0, 0);
+    const std::uint32_t colour = InkColour(ink);
+    return RGB(colour >> 16 & 0xff, colour >> 8 & 0xff, colour & 0xff);
 }
 
 HFONT CreateTextFont(int pixelHeight) {

@@ -24,23 +24,7 @@ QSize DiagramCanvas::sizeHint() const {
 }
 
 QColor DiagramCanvas::Colour(TInk ink) {
-    switch (ink) {
-        case TInk::Text:
-            return {16, 16, 16};
-        case TInk::Grid:
-            return {208, 208, 208};
-        case TInk::Bus:
-            return {31, 111, 47};
-        case TInk::Dense:
-            return {31, 111, 47, 96};
-        case TInk::Difference:
-            return {31, 79, 160};
-        case TInk::WindowSum:
-            return {176, 64, 31};
-        case TInk::Cursor:
-            return {192, 0, 0};
-    }
-    return Qt::black;
+    return QColor(QRgb(InkColour(ink)));
 }
 
 void DiagramCanvas::paintEvent(QPaintEvent*) {
