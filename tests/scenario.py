@@ -104,8 +104,8 @@ def expected_states(native_batch, input_file, steps, work):
 
 def check_dump(dump, native_batch, input_file, steps, work, what):
     """A window's dump of `steps` steps on `input_file` must be what the runner's
-    --vcd writes, but for the line naming its maker, and GTKWave's vcd2fst must
-    read it."""
+    --vcd writes, but for the line naming its maker, GTKWave's vcd2fst must read
+    it, and the runner must find it equal to the model."""
     work = Path(work)
     subprocess.run([native_batch, "--steps", str(steps), "--input", str(input_file), "--output",
                     str(work / "batch-output.txt"), "--vcd", str(work / "batch.vcd")], check=True)
@@ -116,6 +116,10 @@ def check_dump(dump, native_batch, input_file, steps, work, what):
     read = subprocess.run(["vcd2fst", str(work / "dump.vcd"), str(work / "dump.fst")],
                           capture_output=True)
     check(read.returncode == 0, f"{what}: vcd2fst does not read it")
+    compared = subprocess.run([native_batch, "--compare-vcd", str(work / "dump.vcd"), "--input",
+                               str(input_file)], capture_output=True, text=True)
+    check(compared.returncode == 0 and compared.stdout.endswith(f"equal for {steps} steps\n"),
+          f"{what}: --compare-vcd says {compared.stdout + compared.stderr!r}")
 
 
 def finish():

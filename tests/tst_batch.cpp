@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #endif
@@ -11,6 +13,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "BatchOptions.h"
 #include "BatchRun.h"
@@ -45,6 +48,17 @@ TEST(BatchArgumentsTest, AcceptsTheDocumentedOptions) {
     EXPECT_FALSE(defaults.Trace);
     EXPECT_EQ(std::get<TBatchRequest>(Parse({"--steps", "x", "--help"})), TBatchRequest::Help);
     EXPECT_EQ(std::get<TBatchRequest>(Parse({"--version"})), TBatchRequest::Version);
+
+    const auto board = std::get<TBatchOptions>(Parse({"--steps", "3", "--board", "COM3"}));
+    EXPECT_EQ(board.Board, "COM3");
+    EXPECT_EQ(board.Baud, 115200u);
+    EXPECT_EQ(std::get<TBatchOptions>(Parse({"--baud", "9600", "--board", "p", "--steps", "1"})).Baud,
+              9600u);
+    const auto compare = std::get<TBatchOptions>(
+        Parse({"--compare-vcd", "d.vcd", "--clock", "tb.clk", "--enable", "en", "--input", "i"}));
+    EXPECT_EQ(compare.CompareVcd, "d.vcd");
+    EXPECT_EQ(compare.Clock + " " + compare.Enable, "tb.clk en");
+    EXPECT_EQ(compare.Input, "i");
 }
 
 TEST(BatchArgumentsTest, RejectsWhatItCannotRun) {
@@ -57,7 +71,16 @@ TEST(BatchArgumentsTest, RejectsWhatItCannotRun) {
                            {"--steps", "99999999999999999999999"},
                            {"--steps", "3", "--fast"},
                            {"--input", "in.txt"},
-                           {"--steps", "3", "--trace", "-", "--vcd", "-"}}) {
+                           {"--steps", "3", "--trace", "-", "--vcd", "-"},
+                           // A board gives only the values; a dump is compared for its own steps.
+                           {"--steps", "3", "--board", "p", "--trace", "t"},
+                           {"--steps", "3", "--board", "p", "--baud", "0"},
+                           {"--steps", "3", "--baud", "9600"},
+                           {"--board", "p"},
+                           {"--compare-vcd", "d", "--steps", "3"},
+                           {"--compare-vcd", "d", "--output", "o"},
+                           {"--compare-vcd", "d", "--enable", "e"},
+                           {"--steps", "3", "--clock", "c"}}) {
         const auto parsed = ParseBatchArguments(arguments);
         EXPECT_TRUE(std::holds_alternative<TUsageError>(parsed))
             << ::testing::PrintToString(arguments);
@@ -211,6 +234,39 @@ int RunBatchProcess(const std::string& arguments, const std::string& setUp = "",
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A board at the far end of a pseudo-terminal that takes the first pair and
+// answers `reply`, then says nothing more.
+class TSilentBoard {
+public:
+    explicit TSilentBoard(std::string reply) {
+        Terminal_ = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_TRUE(Terminal_ >= 0 && grantpt(Terminal_) == 0 && unlockpt(Terminal_) == 0);
+        Path_ = ptsname(Terminal_);
+        Line_ = open(Path_.c_str(), O_RDWR | O_NOCTTY);  // held, so the host may come and go
+        Serving_ = std::thread([this, reply] {
+            for (std::size_t got = 0; got < FirstPair.size();) {
+                const ssize_t read = ::read(Terminal_, FirstPair.data() + got, FirstPair.size() - got);
+                if (read <= 0) return;
+                got += static_cast<std::size_t>(read);
+            }
+            EXPECT_EQ(write(Terminal_, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+        });
+    }
+    ~TSilentBoard() {
+        Serving_.join();
+        close(Line_);
+        close(Terminal_);
+    }
+    const std::string& Path() const { return Path_; }
+
+    std::array<unsigned char, 8> FirstPair{};
+
+private:
+    int Terminal_ = -1, Line_ = -1;
+    std::string Path_;
+    std::thread Serving_;
+};
+
 TEST(BatchProcessTest, ExitCodesAndMessages) {
     TScratchDirectory scratch;
     EXPECT_EQ(RunBatchProcess("--steps 3"), 1);
@@ -258,10 +314,200 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
               "preprocessor-batch: cannot write the value change dump "
               "/dev/full: No space left on device\n");
 
+    // A board: a port that is not there, a file that is no serial line, and a
+    // board that answers a value and three bytes of the next, then stops: the
+    // pair went out lowest byte first, and the value it answered is kept.
+    EXPECT_EQ(RunBatchProcess("--steps 3 --board /dev/no-such-port"), 1);
+    EXPECT_EQ(ReadTextFile("err.log"), "preprocessor-batch: cannot open the port /dev/no-such-port: "
+                                       "No such file or directory\n");
+    EXPECT_EQ(RunBatchProcess("--steps 3 --board /dev/null --baud 9600"), 1);
+    EXPECT_EQ(ReadTextFile("err.log"), "preprocessor-batch: cannot set up /dev/null as a serial "
+                                       "line at 9600 baud: Inappropriate ioctl for device\n");
+    {
+        TSilentBoard board(std::string("\x03\0\0\0\x09\0\0", 7));
+        EXPECT_EQ(RunBatchProcess("--steps 3 --board " + board.Path()), 1);
+        EXPECT_EQ(ReadTextFile("err.log"),
+                  "preprocessor-batch: the board has stopped answering (nothing for 2 s); 1 of 3 "
+                  "values received, all written to output.txt, and 3 bytes of the next, which "
+                  "takes 4\n");
+        EXPECT_EQ(ReadTextFile("output.txt"), "3 ");
+        EXPECT_EQ(board.FirstPair, (std::array<unsigned char, 8>{5, 0, 0, 0, 2, 0, 0, 0}));
+    }
+
     EXPECT_EQ(RunBatchProcess("--steps 16 --trace -"), 0);
     EXPECT_EQ(ReadTextFile("output.txt"), WorkedExampleOutput);
     const std::string trace = ReadTextFile("out.log");
     EXPECT_EQ(trace.substr(trace.rfind("\n16,") + 1), "16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,7\n");
+}
+
+// Five steps of the worked example as a student's clocked design might dump
+// them, written out by hand: a clock and an enable, names in other cases and
+// forms, values in binary and cut short, x before the reset, and an output wire
+// `written` beside the register `Written`. The first edge is in reset, where
+// the enable is still 0.
+constexpr std::string_view ClockedDump = R"($date today $end
+$timescale 1ns $end
+$scope module tb $end
+$var wire 1 ! clk $end
+$var wire 1 " en $end
+$scope module dut $end
+$var reg 32 # minuend [31:0] $end
+$var reg 32 $ Written [31:0] $end
+$var wire 32 % written [31:0] $end
+$var integer 32 & DelayLine_0 $end
+$var reg 32 ' DelayLine[1] [31:0] $end
+$var reg 1 ( EndOfData $end
+$upscope $end
+$upscope $end
+$enddefinitions $end
+#0
+$dumpvars
+0!
+0"
+bx #
+bx $
+bz %
+bx &
+bx '
+x(
+$end
+#5
+1!
+b0 #
+b0 $
+b0 &
+b0 '
+0(
+#8
+1"
+#10
+0!
+#15
+1!
+b101 #
+#20
+0!
+#25
+1!
+b111 #
+b11 &
+#30
+0!
+#35
+1!
+b100 #
+b110 &
+b11 '
+#40
+0!
+#45
+1!
+b1010 #
+b0 &
+b110 '
+b11 $
+#50
+0!
+#55
+1!
+b0 #
+b111 &
+b0 '
+b1001 $
+1(
+#60
+0!
+)";
+
+// The same steps a time unit each, as reals and VHDL's weak levels.
+constexpr std::string_view StepDump = R"($scope module top $end
+$var real 64 ! MINUEND $end
+$var wire 1 " endofdata $end
+$upscope $end
+$enddefinitions $end
+#0
+r0 !
+L"
+#1
+r5 !
+#2
+r7.0 !
+#3
+r4 !
+#4
+r10 !
+#5
+r0 !
+H"
+)";
+
+std::string Replaced(std::string_view text, std::string_view what, std::string_view with) {
+    std::string replaced(text);
+    return replaced.replace(replaced.find(what), what.size(), with);
+}
+
+// A design's dump against the model on the worked example: what is said, and
+// the exit status, for dumps of every kind and the ways one cannot be compared.
+TEST(BatchProcessTest, ComparesAnyDesignsDump) {
+    TScratchDirectory scratch;
+    WriteTextFile("input.txt", WorkedExampleInput);
+    const std::string clocked(ClockedDump), steps(StepDump);
+    const std::string declarations = clocked.substr(0, clocked.find("#0"));
+    struct TRow {
+        std::string Dump, Options;
+        int Exit;
+        std::string Said;  // in what the runner prints
+    } rows[] = {
+        {clocked, "--clock clk --enable en", 0,
+         "compared: tb.dut.minuend, tb.dut.DelayLine_0, tb.dut.DelayLine[1], tb.dut.Written, "
+         "tb.dut.EndOfData\n"
+         "not in the dump: Subtrahend, DelayLine2, DelayLine3, DelayLine4, DelayLine5, DelayLine6, "
+         "DelayLine7, DelayLine8, DelayLine9, DelayLine10, Difference, WindowSum\n"
+         "Written: tb.dut.Written compared, not tb.dut.written (the exact case wins)\n"
+         "equal for 5 steps\n"},
+        {clocked, "--clock tb.CLK --enable EN", 0, "equal for 5 steps\n"},
+        {clocked, "--clock clk", 1,
+         "step 1: Minuend differs: the dump has 0 (tb.dut.minuend), the model 5; the step's pair "
+         "from the input: 5 2\n"},
+        {Replaced(clocked, "b100 #", "bx00 #"), "--clock clk --enable en", 1,
+         "step 3: Minuend differs: the dump has " + std::string(30, 'x') +
+             "00 (tb.dut.minuend), the model 4; the step's pair from the input: 4 4\n"},
+        {Replaced(clocked, "b1001 $", "b1000 $\nb1 '"), "--clock clk --enable en", 1,
+         "step 5: DelayLine1 differs: the dump has 1 (tb.dut.DelayLine[1]), the model 0; the "
+         "step's pair from the input: -999 0\nat this step also: Written\n"},
+        {clocked, "", 2,
+         "the dump's time does not advance a step per time unit: tb.clk goes to 1 6 times, as a "
+         "clock does. If a step is its rising edge, say so with --clock clk"},
+        {steps, "", 0, "equal for 5 steps\n"},
+        {steps, "--input gone.txt", 1, "INPUT.TXT (gone.txt: No such file or directory)"},
+        {Replaced(steps, "#3", "#3\n#2"), "", 2, "its time goes back, from 3 to 2"},
+        {Replaced(steps, "r4 !", "r4 ?"), "", 2, "a change of '?', which no $var declares"},
+        {steps.substr(0, steps.find("r10") + 2), "", 2, "line 16: the dump ends inside a value change"},
+        {declarations.substr(0, declarations.size() / 2), "", 2,
+         "the dump ends before its declarations do ($enddefinitions): it is cut short"},
+        {"$scope module counter $end\n$var reg 8 ! count $end\n$upscope $end\n$enddefinitions $end\n"
+         "#0\nb0 !\n#1\nb1 !\n", "", 2,
+         "holds none of the pipeline's signals (Minuend, Subtrahend, DelayLine0,"},
+        {"PK\x03\x04 an archive", "", 2, "this is not a value change dump"},
+        {clocked, "--clock clock", 2, "has no signal clock (--clock)"},
+        {clocked, "--clock minuend", 2, "--clock minuend: tb.dut.minuend is 32 bits wide, not one"},
+        {steps, "--clock endofdata --enable endofdata", 2,
+         "the dump holds no step: top.endofdata never rises where top.endofdata is 1"},
+        {steps.substr(0, steps.find("#1")), "", 2, "the dump holds no step: its time never passes 0"},
+    };
+    for (const TRow& row : rows) {
+        WriteTextFile("design.vcd", row.Dump);
+        EXPECT_EQ(RunBatchProcess("--compare-vcd design.vcd " + row.Options), row.Exit) << row.Said;
+        EXPECT_NE((ReadTextFile("out.log") + ReadTextFile("err.log")).find(row.Said), std::string::npos)
+            << ReadTextFile("out.log") << ReadTextFile("err.log");
+    }
+    EXPECT_EQ(RunBatchProcess("--compare-vcd no.vcd"), 2);
+    EXPECT_EQ(ReadTextFile("err.log"),
+              "preprocessor-batch: cannot open the dump no.vcd: No such file or directory\n");
+    // The runner's own dump, past the end of the data.
+    EXPECT_EQ(RunBatchProcess("--steps 30 --vcd run.vcd"), 0);
+    EXPECT_EQ(RunBatchProcess("--compare-vcd run.vcd"), 0);
+    EXPECT_TRUE(ReadTextFile("out.log").ends_with("equal for 30 steps\n"));
 }
 
 // Peak resident memory of one run of the batch runner, in KiB.

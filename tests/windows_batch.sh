@@ -30,3 +30,22 @@ awk 'BEGIN { srand(8); for (i = 0; i < 200000; i++)
     printf "%d %d%s", int(rand() * 4e9) - 2e9, int(rand() * 2e6) - 1e6, (i % 5 == 4 ? "\r\n" : " ") }' \
     >"$folder/input.txt"
 compare "random input with CR LF line ends" 200010
+
+# A board on a COM port: Wine's COM8 made the line of a simulated board (built
+# beside the native runner where Verilator is installed), as a USB adapter's
+# COM port is on Windows.
+board="$(dirname "$native_batch")/../../hdl/simulated-board"
+if [ -x "$board" ]; then
+    coproc BOARD { exec "$board"; }
+    trap 'kill "$BOARD_PID" 2>/dev/null; rm -rf "$work"' EXIT
+    read -r line <&"${BOARD[0]}"
+    ln -sfn "$line" "${WINEPREFIX:?}/dosdevices/com8"
+    cp "$(dirname "$0")/../examples/worked-example/input.txt" "$folder/input.txt"
+    "$wine" "$windows_batch" --steps 16 --board COM8 --input "$windows_folder\\input.txt" \
+        --output "$windows_folder\\выход.txt"
+    [ "$(cat "$folder/выход.txt")" = "0 0 0 3 9 9 16 16 16 16 16 16 16 13 7 7 " ]
+    status=0
+    "$wine" "$windows_batch" --steps 16 --board COM9 2>"$work/said" || status=$?
+    [ "$status" -eq 1 ] && grep -q "^preprocessor-batch: cannot open the port COM9: " "$work/said"
+    echo "the worked example on a board on COM8: the runner's output; COM9, not there: $(cat "$work/said")"
+fi

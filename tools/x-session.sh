@@ -144,7 +144,8 @@ x_session_expect_output() {
 
 # x_session_expect_dump DUMP BATCH INPUT STEPS: DUMP, recorded by the window, must
 # be what the batch runner's --vcd writes for as many steps of INPUT, apart from
-# the line that names the program, and GTKWave's vcd2fst must read it.
+# the line that names the program, GTKWave's vcd2fst must read it, and the runner
+# must find it equal to the model.
 x_session_expect_dump() {
     "$2" --steps "$4" --input "$3" --output "$x_session_dir/batch-output.txt" \
         --vcd "$x_session_dir/batch.vcd"
@@ -156,5 +157,9 @@ x_session_expect_dump() {
     fi
     vcd2fst "$1" "$x_session_dir/dump.fst" >/dev/null ||
         { echo "FAIL: vcd2fst does not read the window's dump"; return 1; }
-    echo "the dump of $4 steps: the batch runner's, read by vcd2fst"
+    local compared
+    compared=$("$2" --compare-vcd "$1" --input "$3" | tail -n 1)
+    [ "$compared" = "equal for $4 steps" ] ||
+        { echo "FAIL: --compare-vcd on the window's dump says '$compared'"; return 1; }
+    echo "the dump of $4 steps: the batch runner's, read by vcd2fst, equal to the model"
 }

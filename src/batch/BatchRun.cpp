@@ -102,16 +102,16 @@ bool RunSteps(std::uint64_t steps, TDataFiles& files, TRecord& record) {
     return closed;
 }
 
-std::string Describe(std::string_view message, const std::filesystem::path& path,
-                     std::error_code reason) {
-    return std::string(message) + " (" + PathToUtf8(path) + ": " + reason.message() + ")";
-}
-
 std::string Describe(std::string_view what, const TOutputStream& stream) {
     return std::string(what) + " " + stream.Name() + ": " + stream.LastError().message();
 }
 
 }  // namespace
+
+std::string DescribeFailure(std::string_view message, const std::filesystem::path& path,
+                            std::error_code reason) {
+    return std::string(message) + " (" + PathToUtf8(path) + ": " + reason.message() + ")";
+}
 
 TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput) {
     TDataFiles files(options.Input, options.Output);
@@ -121,7 +121,7 @@ TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput) {
     const TDataOpenResult opened = files.Open();
     if (opened != drOk) {
         const auto& path = opened == drInputFailed ? options.Input : options.Output;
-        return {1, Describe(OpenFailureMessage(opened), path, files.LastError())};
+        return {1, DescribeFailure(OpenFailureMessage(opened), path, files.LastError())};
     }
     files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
     // Only now that the run can go ahead are the records begun (and their files emptied).
@@ -139,7 +139,7 @@ TBatchResult RunBatch(const TBatchOptions& options, std::FILE* standardOutput) {
         TNoRecord nothing;
         written = RunSteps(options.Steps, files, nothing);
     }
-    if (!written) return {1, Describe(WriteFailedMessage, options.Output, files.LastError())};
+    if (!written) return {1, DescribeFailure(WriteFailedMessage, options.Output, files.LastError())};
     if (!trace.Close()) return {1, Describe("cannot write the trace", trace)};
     if (!vcd.Close()) return {1, Describe("cannot write the value change dump", vcd)};
     return {};

@@ -5,7 +5,9 @@
 
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "BoardRun.h"
 #include "FilePaths.h"
+#include "VcdCompare.h"
 
 namespace {
 
@@ -32,8 +34,10 @@ int Run(std::span<const char* const> arguments) {
                 return 0;
             },
             [](const TBatchOptions& options) {
-                const TBatchResult result = RunBatch(options, stdout);
-                return result.ExitCode == 0 ? 0 : Fail(result.ExitCode, result.Error);
+                const TBatchResult result = options.CompareVcd ? CompareWithDump(options, stdout)
+                                            : options.Board    ? RunOnBoard(options)
+                                                               : RunBatch(options, stdout);
+                return result.Error.empty() ? result.ExitCode : Fail(result.ExitCode, result.Error);
             },
         },
         ParseBatchArguments(arguments));

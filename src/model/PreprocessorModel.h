@@ -110,8 +110,10 @@ public:
     // The one step rule for every view: defined here, so with a view whose
     // operations do nothing, a step compiles to the reading, the arithmetic and
     // the writing alone.
-    template <PreprocessorView TView>
-    void Step(TDataFiles& files, TView& view);
+    // A step on the data files, or on anything that reads pairs and takes
+    // values as they do.
+    template <class TFiles, PreprocessorView TView>
+    void Step(TFiles& files, TView& view);
 
     const TRegisters& Registers() const { return Registers_; }
     bool EndOfData() const { return EndOfData_; }
@@ -130,8 +132,8 @@ private:
     std::string History_ = " ";
 };
 
-template <PreprocessorView TView>
-void TPreprocessorModel::Step(TDataFiles& files, TView& view) {
+template <class TFiles, PreprocessorView TView>
+void TPreprocessorModel::Step(TFiles& files, TView& view) {
     files.ReadPair(Registers_.Minuend, Registers_.Subtrahend);
     ApplyEndOfDataRule();
     view.ShowSnapshot(Snapshot());
