@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """preprocessor-batch --board against hdl/simulate-board, the serial top verilated
 behind a pseudo-terminal: output.txt byte for byte the runner's on the worked
-example and on 10^4 generated pairs; and a board that stops answering is told,
+example, reads that fail, and 10^4 generated pairs; and a board that stops answering is told,
 with every value it gave kept.
 
 usage: hdl_board.py HDL_DIR SIMULATED_BOARD PREPROCESSOR_BATCH WORK_DIR"""
@@ -11,7 +11,7 @@ import sys
 import time
 from pathlib import Path
 
-from hdl_inputs import generated
+from hdl_inputs import FORMATS, generated
 
 hdl, board_program, batch, work = sys.argv[1:5]
 hdl, work = Path(hdl), Path(work)
@@ -38,7 +38,9 @@ def run_on_board(steps, *stop_after):
 
 for name, text, steps in [
         ("the worked example", (hdl.parent / "examples/worked-example/input.txt").read_bytes(), 16),
-        ("10^4 generated pairs", generated(10_000, 1), 10_012)]:
+        ("a lone sign fails once", FORMATS["a lone sign fails once"], 12),
+        # No end marker: past the pairs each read fails, and the registers go again.
+        ("10^4 generated pairs", generated(10_000, 2), 10_012)]:
     (work / "input.txt").write_bytes(text)
     subprocess.run([batch, "--steps", str(steps), "--output", "runner.txt"], cwd=work, check=True)
     run, seconds = run_on_board(steps)

@@ -344,7 +344,8 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
 // them, written out by hand: a clock and an enable, names in other cases and
 // forms, values in binary and cut short, x before the reset, and an output wire
 // `written` beside the register `Written`. The first edge is in reset, where
-// the enable is still 0.
+// the enable is still 0; the enable falls with the last edge, which still counts,
+// and the latch changes a little after it.
 constexpr std::string_view ClockedDump = R"($date today $end
 $timescale 1ns $end
 $scope module tb $end
@@ -352,8 +353,8 @@ $var wire 1 ! clk $end
 $var wire 1 " en $end
 $scope module dut $end
 $var reg 32 # minuend [31:0] $end
-$var reg 32 $ Written [31:0] $end
 $var wire 32 % written [31:0] $end
+$var reg 32 $ Written [31:0] $end
 $var integer 32 & DelayLine_0 $end
 $var reg 32 ' DelayLine[1] [31:0] $end
 $var reg 1 ( EndOfData $end
@@ -410,10 +411,12 @@ b11 $
 0!
 #55
 1!
+0"
 b0 #
 b111 &
 b0 '
 b1001 $
+#56
 1(
 #60
 0!

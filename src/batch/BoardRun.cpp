@@ -77,7 +77,9 @@ TBatchResult RunOnBoard(const TBatchOptions& options) {
         const auto& path = opened == drInputFailed ? options.Input : options.Output;
         return {1, DescribeFailure(OpenFailureMessage(opened), path, files.LastError())};
     }
-    files.SetFlushPolicy(TFlushPolicy::WhenBufferFills);
+    // Each value is on the file as it comes, a write a value: a run however it
+    // ends, even killed, keeps all the board gave. (The line is the bottleneck.)
+    files.SetFlushPolicy(TFlushPolicy::EveryWrite);
 
     TPairSource pairs(files);
     std::array<unsigned char, InFlight * PairBytes> sending;
