@@ -194,12 +194,12 @@ std::string DescribeMatches(const TMatches& matches) {
         }
     }
     // Simulators often leave an array out: the whole line is named as one.
-    const auto cells = std::ranges::search(missing, std::vector<std::string>(
-        RecordedRegisterNames.begin() + FirstCell, RecordedRegisterNames.begin() + FirstCell + DelayLineCells));
-    if (!cells.empty()) {
-        const auto first = cells.begin() - missing.begin();
-        missing.erase(cells.begin() + 1, cells.end());
-        missing[static_cast<std::size_t>(first)] = "DelayLine0 to DelayLine10";
+    const std::vector<std::string> line(RecordedRegisterNames.begin() + FirstCell,
+                                        RecordedRegisterNames.begin() + FirstCell + DelayLineCells);
+    if (const auto cells = std::search(missing.begin(), missing.end(), line.begin(), line.end());
+        cells != missing.end()) {
+        *cells = "DelayLine0 to DelayLine10";
+        missing.erase(cells + 1, cells + DelayLineCells);
     }
     std::string text = "compared: " + compared + "\n";
     for (std::size_t i = 0; i < missing.size(); ++i)

@@ -20,6 +20,8 @@ template <class... Ts>
 struct TOverloaded : Ts... {
     using Ts::operator()...;
 };
+template <class... Ts>
+TOverloaded(Ts...) -> TOverloaded<Ts...>;  // for compilers without C++20's aggregate deduction
 
 int Run(std::span<const char* const> arguments) {
     return std::visit(
