@@ -11,31 +11,16 @@
 #include <string_view>
 
 #include "DataFiles.h"
+#include "FuzzSupport.h"
 #include "DecimalReader.h"
 #include "PreprocessorModel.h"
 
 namespace {
 
-void Require(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
-
-// The files of one run, in a directory of this process's own, removed at exit.
+// The files of one run.
 struct TPaths {
-    TPaths() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-XXXXXX").string();
-        Require(mkdtemp(pattern.data()) != nullptr, "a scratch directory");
-        Directory = pattern;
-        Input = Directory / "input.txt";
-        Output = Directory / "output.txt";
-    }
-    ~TPaths() {
-        std::error_code ignored;
-        std::filesystem::remove_all(Directory, ignored);
-    }
-    std::filesystem::path Directory, Input, Output;
+    TFuzzDirectory Directory;
+    std::filesystem::path Input = Directory.Path / "input.txt", Output = Directory.Path / "output.txt";
 };
 
 const TPaths& Paths() {

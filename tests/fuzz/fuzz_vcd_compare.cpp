@@ -3,38 +3,23 @@
 // comparison ends with a status it documents, and says "equal" only with 0.
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "VcdCompare.h"
 
 namespace {
 
-void Require(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
-
+// The worked example as input.txt, in a directory of its own.
 struct TPaths {
     TPaths() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-vcd-XXXXXX").string();
-        Require(mkdtemp(pattern.data()) != nullptr, "a scratch directory");
-        Directory = pattern;
-        std::FILE* input = std::fopen((Directory / "input.txt").c_str(), "w");
+        std::FILE* input = std::fopen((Directory.Path / "input.txt").c_str(), "w");
         Require(input && std::fputs("5 2 7 1 4 4 10 3 -999 0\n", input) >= 0 && std::fclose(input) == 0,
                 "input.txt is written");
     }
-    ~TPaths() {
-        std::error_code ignored;
-        std::filesystem::remove_all(Directory, ignored);
-    }
-    std::filesystem::path Directory;
+    TFuzzDirectory Directory;
 };
-
-}  // namespace
 
 // A time unit is a step of the model: a time past a million would make one run
 // long enough to pass for a hang, and finds nothing more.
@@ -48,17 +33,19 @@ bool HasALongTime(std::string_view text) {
     return false;
 }
 
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const TPaths paths;
     if (HasALongTime({reinterpret_cast<const char*>(data), size})) return 0;
-    const auto dump = paths.Directory / "design.vcd";
+    const auto dump = paths.Directory.Path / "design.vcd";
     std::FILE* file = std::fopen(dump.c_str(), "wb");
     Require(file && std::fwrite(data, 1, size, file) == size && std::fclose(file) == 0, "the dump is written");
     std::FILE* said = std::tmpfile();
     for (const char* clock : {"", "clk"}) {
         TBatchOptions options;
         options.CompareVcd = dump;
-        options.Input = paths.Directory / "input.txt";
+        options.Input = paths.Directory.Path / "input.txt";
         options.Clock = clock;
         options.Enable = *clock ? "en" : "";
         std::rewind(said);
