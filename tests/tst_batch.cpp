@@ -491,6 +491,8 @@ TEST(BatchProcessTest, ComparesAnyDesignsDump) {
         {"$scope module counter $end\n$var reg 8 ! count $end\n$upscope $end\n$enddefinitions $end\n"
          "#0\nb0 !\n#1\nb1 !\n", "", 2,
          "holds none of the pipeline's signals (Minuend, Subtrahend, DelayLine0,"},
+        {Replaced(steps, "$upscope", "$var reg 320 # DelayLine $end\n$upscope"), "", 0,
+         "DelayLine: top.DelayLine left out: 320 bits are not 11 cells of up to 64 bits each\n"},
         {"PK\x03\x04 an archive", "", 2, "this is not a value change dump"},
         {clocked, "--clock clock", 2, "has no signal clock (--clock)"},
         {clocked, "--clock minuend", 2, "--clock minuend: tb.dut.minuend is 32 bits wide, not one"},

@@ -125,7 +125,7 @@ struct TSource {
 
 struct TMatches {
     std::array<std::optional<TSource>, SignalCount> Sources;
-    std::vector<std::string> Notes;  // where two variables matched one name
+    std::vector<std::string> Notes;  // variables left out, or matching one name with others
 };
 
 TMatches MatchSignals(const std::vector<TVcdReader::TVariable>& variables) {
@@ -135,13 +135,22 @@ TMatches MatchSignals(const std::vector<TVcdReader::TVariable>& variables) {
     for (const TVcdReader::TVariable& variable : variables) {
         const std::string plain = PlainName(variable.Reference);
         const std::string lower = Lowercase(plain);
+        const auto leftOut = [&](const std::string& why) {
+            matches.Notes.push_back(plain + ": " + variable.FullName() + " left out: " +
+                                    std::to_string(variable.Width) + " bits " + why);
+        };
         for (std::size_t signal = 0; signal < SignalCount; ++signal) {
-            if (lower == Lowercase(SignalName(signal)) && variable.Width <= 64)
+            if (lower != Lowercase(SignalName(signal))) continue;
+            if (variable.Width <= 64)
                 candidates[signal].push_back({&variable, 0, variable.Width, plain == SignalName(signal)});
+            else
+                leftOut("(a register is compared up to 64)");
         }
-        if (lower == "delayline" && variable.Width % DelayLineCells == 0 &&
-            variable.Width / DelayLineCells <= 64)
+        if (lower != "delayline") continue;
+        if (variable.Width % DelayLineCells == 0 && variable.Width / DelayLineCells <= 64)
             packedLines.push_back(&variable);
+        else
+            leftOut("are not 11 cells of up to 64 bits each");
     }
     // The line as one vector, where its cells are not dumped one by one.
     const bool cellsDumped = std::any_of(candidates.begin() + FirstCell,
