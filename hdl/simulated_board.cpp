@@ -62,7 +62,8 @@ public:
         while (quiet < 24 * Bit) {
             // At the line's rate, a byte's time at a time.
             if (Baud_ != 0 && ++clocks % (10 * Bit) == 0)
-                std::this_thread::sleep_until(start + nanoseconds(clocks * 1'000'000'000 / (Bit * Baud_)));
+                std::this_thread::sleep_until(start +
+                                              nanoseconds(clocks * 1'000'000'000 / (Bit * Baud_)));
             DriveRx();
             Tick();
             SampleTx(replies);
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
     for (int i = 1; understood && i + 1 < argc; i += 2) {
         const std::string_view option = argv[i], value = argv[i + 1];
         std::uint64_t& number = option == "--baud" ? baud : stopAfter;
-        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), number);
         understood = (option == "--baud" || option == "--stop-after") && error == std::errc{} &&
                      end == value.data() + value.size();
     }
@@ -143,7 +145,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-    if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) Fail("simulated-board: a pseudo-terminal");
+    if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0)
+        Fail("simulated-board: a pseudo-terminal");
     const char* path = ptsname(terminal);
     // The board's own end of the line stays open, so that hosts may come and go;
     // raw, so that nothing is echoed before a host sets the line up.

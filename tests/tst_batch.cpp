@@ -4,9 +4,9 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <fstream>
@@ -52,8 +52,9 @@ TEST(BatchArgumentsTest, AcceptsTheDocumentedOptions) {
     const auto board = std::get<TBatchOptions>(Parse({"--steps", "3", "--board", "COM3"}));
     EXPECT_EQ(board.Board, "COM3");
     EXPECT_EQ(board.Baud, 115200u);
-    EXPECT_EQ(std::get<TBatchOptions>(Parse({"--baud", "9600", "--board", "p", "--steps", "1"})).Baud,
-              9600u);
+    EXPECT_EQ(
+        std::get<TBatchOptions>(Parse({"--baud", "9600", "--board", "p", "--steps", "1"})).Baud,
+        9600u);
     const auto compare = std::get<TBatchOptions>(
         Parse({"--compare-vcd", "d.vcd", "--clock", "tb.clk", "--enable", "en", "--input", "i"}));
     EXPECT_EQ(compare.CompareVcd, "d.vcd");
@@ -245,11 +246,13 @@ public:
         Line_ = open(Path_.c_str(), O_RDWR | O_NOCTTY);  // held, so the host may come and go
         Serving_ = std::thread([this, reply] {
             for (std::size_t got = 0; got < FirstPair.size();) {
-                const ssize_t read = ::read(Terminal_, FirstPair.data() + got, FirstPair.size() - got);
+                const ssize_t read =
+                    ::read(Terminal_, FirstPair.data() + got, FirstPair.size() - got);
                 if (read <= 0) return;
                 got += static_cast<std::size_t>(read);
             }
-            EXPECT_EQ(write(Terminal_, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+            EXPECT_EQ(write(Terminal_, reply.data(), reply.size()),
+                      static_cast<ssize_t>(reply.size()));
         });
     }
     ~TSilentBoard() {
@@ -318,11 +321,13 @@ TEST(BatchProcessTest, ExitCodesAndMessages) {
     // board that answers a value and three bytes of the next, then stops: the
     // pair went out lowest byte first, and the value it answered is kept.
     EXPECT_EQ(RunBatchProcess("--steps 3 --board /dev/no-such-port"), 1);
-    EXPECT_EQ(ReadTextFile("err.log"), "preprocessor-batch: cannot open the port /dev/no-such-port: "
-                                       "No such file or directory\n");
+    EXPECT_EQ(ReadTextFile("err.log"),
+              "preprocessor-batch: cannot open the port /dev/no-such-port: "
+              "No such file or directory\n");
     EXPECT_EQ(RunBatchProcess("--steps 3 --board /dev/null --baud 9600"), 1);
-    EXPECT_EQ(ReadTextFile("err.log"), "preprocessor-batch: cannot set up /dev/null as a serial "
-                                       "line at 9600 baud: Inappropriate ioctl for device\n");
+    EXPECT_EQ(ReadTextFile("err.log"),
+              "preprocessor-batch: cannot set up /dev/null as a serial "
+              "line at 9600 baud: Inappropriate ioctl for device\n");
     {
         TSilentBoard board(std::string("\x03\0\0\0\x09\0\0", 7));
         EXPECT_EQ(RunBatchProcess("--steps 3 --board " + board.Path()), 1);
@@ -485,12 +490,14 @@ TEST(BatchProcessTest, ComparesAnyDesignsDump) {
         {steps, "--input gone.txt", 1, "INPUT.TXT (gone.txt: No such file or directory)"},
         {Replaced(steps, "#3", "#3\n#2"), "", 2, "its time goes back, from 3 to 2"},
         {Replaced(steps, "r4 !", "r4 ?"), "", 2, "a change of '?', which no $var declares"},
-        {steps.substr(0, steps.find("r10") + 2), "", 2, "line 16: the dump ends inside a value change"},
+        {steps.substr(0, steps.find("r10") + 2), "", 2,
+         "line 16: the dump ends inside a value change"},
         {declarations.substr(0, declarations.size() / 2), "", 2,
          "the dump ends before its declarations do ($enddefinitions): it is cut short"},
-        {"$scope module counter $end\n$var reg 8 ! count $end\n$upscope $end\n$enddefinitions $end\n"
-         "#0\nb0 !\n#1\nb1 !\n", "", 2,
-         "holds none of the pipeline's signals (Minuend, Subtrahend, DelayLine0,"},
+        {"$scope module counter $end\n$var reg 8 ! count $end\n$upscope $end\n$enddefinitions "
+         "$end\n"
+         "#0\nb0 !\n#1\nb1 !\n",
+         "", 2, "holds none of the pipeline's signals (Minuend, Subtrahend, DelayLine0,"},
         {Replaced(steps, "$upscope", "$var reg 320 # DelayLine $end\n$upscope"), "", 0,
          "DelayLine: top.DelayLine left out: 320 bits are not 11 cells of up to 64 bits each\n"},
         {"PK\x03\x04 an archive", "", 2, "this is not a value change dump"},
@@ -498,12 +505,14 @@ TEST(BatchProcessTest, ComparesAnyDesignsDump) {
         {clocked, "--clock minuend", 2, "--clock minuend: tb.dut.minuend is 32 bits wide, not one"},
         {steps, "--clock endofdata --enable endofdata", 2,
          "the dump holds no step: top.endofdata never rises where top.endofdata is 1"},
-        {steps.substr(0, steps.find("#1")), "", 2, "the dump holds no step: its time never passes 0"},
+        {steps.substr(0, steps.find("#1")), "", 2,
+         "the dump holds no step: its time never passes 0"},
     };
     for (const TRow& row : rows) {
         WriteTextFile("design.vcd", row.Dump);
         EXPECT_EQ(RunBatchProcess("--compare-vcd design.vcd " + row.Options), row.Exit) << row.Said;
-        EXPECT_NE((ReadTextFile("out.log") + ReadTextFile("err.log")).find(row.Said), std::string::npos)
+        EXPECT_NE((ReadTextFile("out.log") + ReadTextFile("err.log")).find(row.Said),
+                  std::string::npos)
             << ReadTextFile("out.log") << ReadTextFile("err.log");
     }
     EXPECT_EQ(RunBatchProcess("--compare-vcd no.vcd"), 2);
@@ -593,10 +602,10 @@ std::vector<std::string> DumpTimes(const std::string& input, int steps) {
 TEST(BatchVcdTest, ASessionsDumpIsTheRunnersDump) {
     TScratchDirectory scratch;
     std::mt19937 random(5);
-    for (const auto& [input, steps] : {std::pair(std::string(WorkedExampleInput), 20),
-                                       std::pair(std::string(WorkedExampleInput), 5),
-                                       std::pair(RandomInput(random, 100), 60),
-                                       std::pair(RandomInput(random, 5000), 2100)}) {
+    for (const auto& [input, steps] :
+         {std::pair(std::string(WorkedExampleInput), 20),
+          std::pair(std::string(WorkedExampleInput), 5), std::pair(RandomInput(random, 100), 60),
+          std::pair(RandomInput(random, 5000), 2100)}) {
         WriteTextFile("input.txt", input);
         TBatchOptions options;
         options.Steps = static_cast<std::uint64_t>(steps);
@@ -606,7 +615,8 @@ TEST(BatchVcdTest, ASessionsDumpIsTheRunnersDump) {
         std::string runners = ReadTextFile("batch.vcd");
         // Only the times at which something changes, and the end.
         std::vector<std::string> times;
-        for (std::size_t at = runners.find("\n#"); at != std::string::npos; at = runners.find("\n#", at + 1))
+        for (std::size_t at = runners.find("\n#"); at != std::string::npos;
+             at = runners.find("\n#", at + 1))
             times.push_back(runners.substr(at + 2, runners.find('\n', at + 1) - at - 2));
         EXPECT_EQ(times, DumpTimes(input, steps)) << steps << " steps";
         runners.replace(0, runners.find('\n'), "$version preprocessor-sim $end");
@@ -717,7 +727,8 @@ TEST(BatchProcessTest, AFailedWriteEndsTheRecordsWhereTheOutputEnds) {
                                     ShellQuoted(PREPROCESSOR_BATCH) + " --steps 3000 " + record +
                                     " -) 2>err.log | cat >record.txt";
         ASSERT_EQ(std::system(command.c_str()), 0) << record;
-        EXPECT_NE(ReadTextFile("err.log").find("Ошибка записи в файл OUTPUT.TXT"), std::string::npos);
+        EXPECT_NE(ReadTextFile("err.log").find("Ошибка записи в файл OUTPUT.TXT"),
+                  std::string::npos);
         const std::string output = ReadTextFile("output.txt");
         const auto values = std::count(output.begin(), output.end(), ' ');
         EXPECT_GT(values, 20) << record;

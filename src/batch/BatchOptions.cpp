@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "FilePaths.h"
 
@@ -24,10 +24,9 @@ TParsedArguments ParseBatchArguments(std::span<const char* const> arguments) {
         if (argument == "--help") return TBatchRequest::Help;
         if (argument == "--version") return TBatchRequest::Version;
     }
-    static constexpr std::string_view Known[] = {"--steps", "--input",  "--output",
-                                                 "--trace", "--vcd",    "--board",
-                                                 "--baud",  "--clock",  "--enable",
-                                                 "--compare-vcd"};
+    static constexpr std::string_view Known[] = {"--steps",  "--input",      "--output", "--trace",
+                                                 "--vcd",    "--board",      "--baud",   "--clock",
+                                                 "--enable", "--compare-vcd"};
     TBatchOptions options;
     std::vector<std::string_view> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -65,18 +64,21 @@ TParsedArguments ParseBatchArguments(std::span<const char* const> arguments) {
             options.Enable = value;
         }
     }
-    const auto has = [&](std::string_view option) { return std::ranges::count(given, option) != 0; };
+    const auto has = [&](std::string_view option) {
+        return std::ranges::count(given, option) != 0;
+    };
     // Which of the three runs it is, and what does not go with it.
-    const auto without = [&](std::string_view mode, std::initializer_list<std::string_view> options)
-        -> std::optional<TUsageError> {
+    const auto without =
+        [&](std::string_view mode,
+            std::initializer_list<std::string_view> options) -> std::optional<TUsageError> {
         for (std::string_view option : options)
             if (has(option))
                 return TUsageError{std::string(option) + " does not go with " + std::string(mode)};
         return {};
     };
     if (options.CompareVcd) {
-        if (auto error = without("--compare-vcd", {"--steps", "--output", "--trace", "--vcd",
-                                                   "--board", "--baud"}))
+        if (auto error = without("--compare-vcd",
+                                 {"--steps", "--output", "--trace", "--vcd", "--board", "--baud"}))
             return *error;
         if (has("--enable") && !has("--clock")) return TUsageError{"--enable needs --clock"};
         return options;

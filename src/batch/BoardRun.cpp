@@ -91,9 +91,11 @@ TBatchResult RunOnBoard(const TBatchOptions& options) {
     const auto failed = [&](std::string what) -> TBatchResult {
         what += "; " + std::to_string(received) + " of " + std::to_string(options.Steps) +
                 " values received, " +
-                (files.Close() ? "all written to " + PathToUtf8(options.Output)
-                               : DescribeFailure(WriteFailedMessage, options.Output, files.LastError()));
-        if (partial != 0) what += ", and " + std::to_string(partial) + " bytes of the next, which takes 4";
+                (files.Close()
+                     ? "all written to " + PathToUtf8(options.Output)
+                     : DescribeFailure(WriteFailedMessage, options.Output, files.LastError()));
+        if (partial != 0)
+            what += ", and " + std::to_string(partial) + " bytes of the next, which takes 4";
         return {1, what};
     };
     const auto reason = [] { return std::error_code(errno, std::generic_category()).message(); };
@@ -116,14 +118,17 @@ TBatchResult RunOnBoard(const TBatchOptions& options) {
         partial += got;
         for (std::size_t at = 0; at + ValueBytes <= partial; at += ValueBytes, ++received)
             files.WriteOutput(GetLittleEndian(replies.data() + at));
-        std::memmove(replies.data(), replies.data() + partial / ValueBytes * ValueBytes, partial % ValueBytes);
+        std::memmove(replies.data(), replies.data() + partial / ValueBytes * ValueBytes,
+                     partial % ValueBytes);
         partial %= ValueBytes;
         if (got == wanted) continue;
-        if (std::ferror(line.Input())) return failed("cannot read from the port " + port + ": " + reason());
+        if (std::ferror(line.Input()))
+            return failed("cannot read from the port " + port + ": " + reason());
         std::clearerr(line.Input());  // a read that waited in vain
         if (now - heard >= Silence)
             return failed("the board has stopped answering (nothing for 2 s)");
     }
-    if (!files.Close()) return {1, DescribeFailure(WriteFailedMessage, options.Output, files.LastError())};
+    if (!files.Close())
+        return {1, DescribeFailure(WriteFailedMessage, options.Output, files.LastError())};
     return {};
 }

@@ -65,7 +65,8 @@ TSerialPort::TOpening TSerialPort::Open(const std::filesystem::path& port, std::
     const int output = input < 0 ? -1 : _dup(input);
     Input_ = input < 0 ? nullptr : _fdopen(input, "rb");
     Output_ = output < 0 ? nullptr : _fdopen(output, "wb");
-    if (!Input_ || !Output_) return {TFailure::SetUp, std::error_code(errno, std::generic_category())};
+    if (!Input_ || !Output_)
+        return {TFailure::SetUp, std::error_code(errno, std::generic_category())};
     return {};
 }
 
@@ -76,11 +77,11 @@ namespace {
 // The rates termios names.
 std::optional<speed_t> Speed(std::uint32_t baud) {
     static constexpr std::pair<std::uint32_t, speed_t> Speeds[] = {
-        {1200, B1200},       {2400, B2400},       {4800, B4800},     {9600, B9600},
-        {19200, B19200},     {38400, B38400},     {57600, B57600},   {115200, B115200},
+        {1200, B1200},       {2400, B2400},       {4800, B4800},       {9600, B9600},
+        {19200, B19200},     {38400, B38400},     {57600, B57600},     {115200, B115200},
         {230400, B230400},
 #ifdef B460800
-        {460800, B460800},   {500000, B500000},   {921600, B921600}, {1000000, B1000000},
+        {460800, B460800},   {500000, B500000},   {921600, B921600},   {1000000, B1000000},
         {1500000, B1500000}, {2000000, B2000000}, {3000000, B3000000},
 #endif
     };

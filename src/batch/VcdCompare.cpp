@@ -45,7 +45,8 @@ public:
     bool Open(const std::filesystem::path& input) {
         Input_.reset(OpenFile(input, "r"));
         if (!Input_) return false;
-        Reader_ = std::make_unique<TDecimalReader>(Input_.get(), TDecimalReader::TScanning::OnItsOwnThread);
+        Reader_ = std::make_unique<TDecimalReader>(Input_.get(),
+                                                   TDecimalReader::TScanning::OnItsOwnThread);
         return true;
     }
 
@@ -104,7 +105,8 @@ std::string PlainName(std::string_view reference) {
         const std::size_t open = name.find_last_of(name.back() == ']' ? '[' : '(');
         if (open == std::string::npos) return name;
         const std::string index = name.substr(open + 1, name.size() - open - 2);
-        if (index.empty() || !std::ranges::all_of(index, [](char c) { return c >= '0' && c <= '9'; }))
+        if (index.empty() ||
+            !std::ranges::all_of(index, [](char c) { return c >= '0' && c <= '9'; }))
             return name;
         name = name.substr(0, open) + index;
     }
@@ -142,7 +144,8 @@ TMatches MatchSignals(const std::vector<TVcdReader::TVariable>& variables) {
         for (std::size_t signal = 0; signal < SignalCount; ++signal) {
             if (lower != Lowercase(SignalName(signal))) continue;
             if (variable.Width <= 64)
-                candidates[signal].push_back({&variable, 0, variable.Width, plain == SignalName(signal)});
+                candidates[signal].push_back(
+                    {&variable, 0, variable.Width, plain == SignalName(signal)});
             else
                 leftOut("(a register is compared up to 64)");
         }
@@ -153,9 +156,9 @@ TMatches MatchSignals(const std::vector<TVcdReader::TVariable>& variables) {
             leftOut("are not 11 cells of up to 64 bits each");
     }
     // The line as one vector, where its cells are not dumped one by one.
-    const bool cellsDumped = std::any_of(candidates.begin() + FirstCell,
-                                         candidates.begin() + FirstCell + DelayLineCells,
-                                         [](const auto& found) { return !found.empty(); });
+    const bool cellsDumped =
+        std::any_of(candidates.begin() + FirstCell, candidates.begin() + FirstCell + DelayLineCells,
+                    [](const auto& found) { return !found.empty(); });
     for (const TVcdReader::TVariable* line : cellsDumped ? decltype(packedLines){} : packedLines) {
         const unsigned width = line->Width / DelayLineCells;
         for (unsigned cell = 0; cell < DelayLineCells; ++cell) {
@@ -167,9 +170,8 @@ TMatches MatchSignals(const std::vector<TVcdReader::TVariable>& variables) {
         auto& found = candidates[signal];
         if (found.empty()) continue;
         // The exact case first, then the first declared.
-        std::ranges::stable_sort(found, [](const TSource& a, const TSource& b) {
-            return a.ExactCase > b.ExactCase;
-        });
+        std::ranges::stable_sort(
+            found, [](const TSource& a, const TSource& b) { return a.ExactCase > b.ExactCase; });
         matches.Sources[signal] = found.front();
         std::vector<std::string> others;
         for (const TSource& other : found)
@@ -199,7 +201,8 @@ std::string DescribeMatches(const TMatches& matches) {
         } else if (std::ranges::find(listed, source->Variable) == listed.end()) {
             listed.push_back(source->Variable);
             compared += (compared.empty() ? "" : ", ") + source->Variable->FullName();
-            if (source->Width != source->Variable->Width) compared += " (as DelayLine0 to DelayLine10)";
+            if (source->Width != source->Variable->Width)
+                compared += " (as DelayLine0 to DelayLine10)";
         }
     }
     // Simulators often leave an array out: the whole line is named as one.
@@ -212,7 +215,8 @@ std::string DescribeMatches(const TMatches& matches) {
     }
     std::string text = "compared: " + compared + "\n";
     for (std::size_t i = 0; i < missing.size(); ++i)
-        text += (i ? ", " : "not in the dump: ") + missing[i] + (i + 1 == missing.size() ? "\n" : "");
+        text +=
+            (i ? ", " : "not in the dump: ") + missing[i] + (i + 1 == missing.size() ? "\n" : "");
     for (const std::string& note : matches.Notes) text += note + "\n";
     return text;
 }
@@ -223,8 +227,8 @@ const TVcdReader::TVariable* FindNamed(const std::vector<TVcdReader::TVariable>&
                                        std::string_view name) {
     const TVcdReader::TVariable* found = nullptr;
     for (const TVcdReader::TVariable& variable : variables) {
-        const std::string& candidate = name.find('.') == std::string_view::npos
-                                           ? variable.Reference : variable.FullName();
+        const std::string& candidate =
+            name.find('.') == std::string_view::npos ? variable.Reference : variable.FullName();
         if (candidate == name) return &variable;
         if (!found && Lowercase(candidate) == Lowercase(name)) found = &variable;
     }
@@ -243,10 +247,19 @@ struct TDumpValue {
 // A one-bit value as Verilog has it; VHDL's weak levels count as the strong.
 char Scalar(char value) {
     switch (value) {
-        case '0': case 'l': case 'L': return '0';
-        case '1': case 'h': case 'H': return '1';
-        case 'z': case 'Z': return 'z';
-        default: return 'x';
+        case '0':
+        case 'l':
+        case 'L':
+            return '0';
+        case '1':
+        case 'h':
+        case 'H':
+            return '1';
+        case 'z':
+        case 'Z':
+            return 'z';
+        default:
+            return 'x';
     }
 }
 
@@ -257,9 +270,10 @@ TDumpValue Decode(std::string_view value, const TSource& source) {
     TDumpValue decoded;
     if (value.front() == 'r' || value.front() == 'R') {
         double number = 0;
-        const auto [end, error] = std::from_chars(value.data() + 1, value.data() + value.size(), number);
-        if (error == std::errc() && end == value.data() + value.size() && std::trunc(number) == number &&
-            std::abs(number) < 9.2e18) {
+        const auto [end, error] =
+            std::from_chars(value.data() + 1, value.data() + value.size(), number);
+        if (error == std::errc() && end == value.data() + value.size() &&
+            std::trunc(number) == number && std::abs(number) < 9.2e18) {
             decoded.Known = true;
             decoded.Number = static_cast<std::int64_t>(number);
         } else {
@@ -273,9 +287,7 @@ TDumpValue Decode(std::string_view value, const TSource& source) {
     const char first = bits.empty() ? '0' : Scalar(bits.front());
     const char fill = first == '1' ? '0' : first;
     // Bit i of the variable, lowest first.
-    const auto bit = [&](unsigned i) {
-        return i < bits.size() ? bits[bits.size() - 1 - i] : fill;
-    };
+    const auto bit = [&](unsigned i) { return i < bits.size() ? bits[bits.size() - 1 - i] : fill; };
     std::uint64_t number = 0;
     decoded.Known = true;
     for (unsigned i = 0; i < source.Width; ++i) {
@@ -291,14 +303,16 @@ TDumpValue Decode(std::string_view value, const TSource& source) {
         return decoded;
     }
     // One bit is a flag, 0 or 1; more are a signed number.
-    if (source.Width > 1 && source.Width < 64 && (number >> (source.Width - 1) & 1)) number |= ~std::uint64_t{0} << source.Width;
+    if (source.Width > 1 && source.Width < 64 && (number >> (source.Width - 1) & 1))
+        number |= ~std::uint64_t{0} << source.Width;
     decoded.Number = static_cast<std::int64_t>(number);
     return decoded;
 }
 
 std::string Show(const TDumpValue& value) {
     if (value.Known) return std::to_string(value.Number);
-    if (!value.Bits.empty() && value.Bits.find_first_not_of(value.Bits.front()) == std::string::npos)
+    if (!value.Bits.empty() &&
+        value.Bits.find_first_not_of(value.Bits.front()) == std::string::npos)
         return std::string(1, value.Bits.front());
     return value.Bits;
 }
@@ -323,7 +337,8 @@ public:
             if (!code.Variable) code.Variable = &variable;
         }
         for (std::size_t signal = 0; signal < SignalCount; ++signal)
-            if (matches.Sources[signal]) Codes_[matches.Sources[signal]->Variable->Code].Signals.push_back(signal);
+            if (matches.Sources[signal])
+                Codes_[matches.Sources[signal]->Variable->Code].Signals.push_back(signal);
     }
 
     // Where the steps are the clock's rising edges (and the enable's 1s).
@@ -369,7 +384,8 @@ void TComparison::Apply(const TChange& change) {
         code.Rises += scalar == '1' && code.Scalar != '1' && code.Scalar != '\0';
         code.Scalar = scalar;
     }
-    for (std::size_t signal : code.Signals) Seen_[signal] = Decode(change.Value, *Matches_.Sources[signal]);
+    for (std::size_t signal : code.Signals)
+        Seen_[signal] = Decode(change.Value, *Matches_.Sources[signal]);
 }
 
 bool TComparison::CompareStep() {
@@ -377,7 +393,8 @@ bool TComparison::CompareStep() {
     const TSignalValues& expected = Model_.Step();
     std::vector<std::size_t> differing;
     for (std::size_t signal = 0; signal < SignalCount; ++signal) {
-        if (Matches_.Sources[signal] && (!Seen_[signal].Known || Seen_[signal].Number != expected[signal]))
+        if (Matches_.Sources[signal] &&
+            (!Seen_[signal].Known || Seen_[signal].Number != expected[signal]))
             differing.push_back(signal);
     }
     if (differing.empty()) return true;
@@ -431,25 +448,31 @@ TBatchResult TComparison::Explain(std::FILE* out) {
         if (event == TVcdReader::TEvent::Time) {
             TimeStepGcd_ = std::gcd(TimeStepGcd_, Reader_.Time() - Time_);
             Time_ = Reader_.Time();
-        } else if (const auto code = Codes_.find(std::string(Reader_.Code())); code != Codes_.end()) {
+        } else if (const auto code = Codes_.find(std::string(Reader_.Code()));
+                   code != Codes_.end()) {
             Apply({&code->second, std::string(Reader_.Value())});
         }
     }
     const TCode* clock = nullptr;
     for (const TVcdReader::TVariable& variable : Reader_.Variables()) {
         const TCode& code = Codes_[variable.Code];
-        if (code.Variable == &variable && code.Rises >= 2 && (!clock || code.Rises > clock->Rises)) clock = &code;
+        if (code.Variable == &variable && code.Rises >= 2 && (!clock || code.Rises > clock->Rises))
+            clock = &code;
     }
     if (clock) {
-        return {2, "the dump's time does not advance a step per time unit: " + clock->Variable->FullName() +
-                       " goes to 1 " + std::to_string(clock->Rises) +
-                       " times, as a clock does. If a step is its rising edge, say so with --clock " +
-                       clock->Variable->Reference + " (and --enable SIGNAL if only some edges are steps)"};
+        return {2,
+                "the dump's time does not advance a step per time unit: " +
+                    clock->Variable->FullName() + " goes to 1 " + std::to_string(clock->Rises) +
+                    " times, as a clock does. If a step is its rising edge, say so with --clock " +
+                    clock->Variable->Reference +
+                    " (and --enable SIGNAL if only some edges are steps)"};
     }
     if (TimeStepGcd_ > 1) {
-        return {2, "the dump's time does not advance a step per time unit: it changes only at multiples of " +
-                       std::to_string(TimeStepGcd_) +
-                       " units. Dump the design's clock too, and name it with --clock"};
+        return {2,
+                "the dump's time does not advance a step per time unit: it changes only at "
+                "multiples of " +
+                    std::to_string(TimeStepGcd_) +
+                    " units. Dump the design's clock too, and name it with --clock"};
     }
     std::fputs(Difference_.c_str(), out);
     return {1, {}};
@@ -459,7 +482,8 @@ TBatchResult TComparison::Run(std::FILE* out) {
     bool timeSeen = false;
     for (;;) {
         const TVcdReader::TEvent event = Reader_.Next();
-        if (event == TVcdReader::TEvent::Error) return {2, "cannot read the dump: " + Reader_.Error()};
+        if (event == TVcdReader::TEvent::Error)
+            return {2, "cannot read the dump: " + Reader_.Error()};
         if (event == TVcdReader::TEvent::Change) {
             const auto code = Codes_.find(std::string(Reader_.Code()));
             if (code == Codes_.end()) {
@@ -473,8 +497,9 @@ TBatchResult TComparison::Run(std::FILE* out) {
         }
         if (event == TVcdReader::TEvent::Time) {
             if (timeSeen && Reader_.Time() < Time_) {
-                return {2, "cannot read the dump: its time goes back, from " + std::to_string(Time_) +
-                               " to " + std::to_string(Reader_.Time()) + ": it is damaged"};
+                return {2, "cannot read the dump: its time goes back, from " +
+                               std::to_string(Time_) + " to " + std::to_string(Reader_.Time()) +
+                               ": it is damaged"};
             }
             const bool same = FinishTime(Reader_.Time());
             TimeStepGcd_ = std::gcd(TimeStepGcd_, Reader_.Time() - Time_);
@@ -486,7 +511,8 @@ TBatchResult TComparison::Run(std::FILE* out) {
         if (!FinishTime(std::nullopt)) break;
         if (Steps_ == 0) {
             return {2, Clock_ ? "the dump holds no step: " + Clock_->Variable->FullName() +
-                                    (Enable_ ? " never rises where " + Enable_->Variable->FullName() + " is 1"
+                                    (Enable_ ? " never rises where " +
+                                                   Enable_->Variable->FullName() + " is 1"
                                              : " never rises")
                               : std::string("the dump holds no step: its time never passes 0")};
         }
@@ -510,12 +536,15 @@ TBatchResult CompareWithDump(const TBatchOptions& options, std::FILE* standardOu
     const std::filesystem::path& path = *options.CompareVcd;
     const std::string named = PathToUtf8(path);
     std::unique_ptr<std::FILE, TFileCloser> file(OpenFile(path, "rb"));
-    if (!file) return {2, "cannot open the dump " + named + ": " + std::generic_category().message(errno)};
+    if (!file)
+        return {2, "cannot open the dump " + named + ": " + std::generic_category().message(errno)};
     TVcdReader reader(file.get());
-    if (!reader.ReadDeclarations()) return {2, "cannot read the dump " + named + ": " + reader.Error()};
+    if (!reader.ReadDeclarations())
+        return {2, "cannot read the dump " + named + ": " + reader.Error()};
 
     const TMatches matches = MatchSignals(reader.Variables());
-    if (std::ranges::none_of(matches.Sources, [](const auto& source) { return source.has_value(); })) {
+    if (std::ranges::none_of(matches.Sources,
+                             [](const auto& source) { return source.has_value(); })) {
         std::string names;
         for (std::size_t signal = 0; signal < SignalCount; ++signal)
             names += (signal ? ", " : "") + std::string(SignalName(signal));
@@ -528,7 +557,8 @@ TBatchResult CompareWithDump(const TBatchOptions& options, std::FILE* standardOu
                                               std::tuple{"--enable", &options.Enable, &enable}}) {
         if (name->empty()) continue;
         *found = FindNamed(reader.Variables(), *name);
-        if (!*found) return {2, "the dump " + named + " has no signal " + *name + " (" + option + ")"};
+        if (!*found)
+            return {2, "the dump " + named + " has no signal " + *name + " (" + option + ")"};
         if ((*found)->Width != 1) {
             return {2, std::string(option) + " " + *name + ": " + (*found)->FullName() + " is " +
                            std::to_string((*found)->Width) + " bits wide, not one"};

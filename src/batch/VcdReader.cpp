@@ -98,7 +98,8 @@ bool TVcdReader::ReadDeclarations() {
                 if (!IsBitRange(reference)) variable.Reference += reference;
             if (reference != "$end") break;
             if (const auto range = variable.Reference.rfind('[');
-                range != std::string::npos && IsBitRange(std::string_view(variable.Reference).substr(range)))
+                range != std::string::npos &&
+                IsBitRange(std::string_view(variable.Reference).substr(range)))
                 variable.Reference.erase(range);
             for (const std::string& scope : scopes)
                 variable.Scope += (variable.Scope.empty() ? "" : ".") + scope;
@@ -119,7 +120,8 @@ TVcdReader::TEvent TVcdReader::Next() {
         const char first = token.front();
         if (first == '#') {
             std::uint64_t time = 0;
-            const auto [end, error] = std::from_chars(token.data() + 1, token.data() + token.size(), time);
+            const auto [end, error] =
+                std::from_chars(token.data() + 1, token.data() + token.size(), time);
             if (error != std::errc() || end != token.data() + token.size()) {
                 Fail("'" + std::string(token.substr(0, 40)) + "' is not a time");
                 return TEvent::Error;

@@ -16,7 +16,7 @@ public:
         std::string Reference;  // as declared, less a bit range: "DelayLine[3]", "Minuend"
         std::string Type;       // reg, wire, integer, ...
         unsigned Width = 0;
-        std::string Code;       // the identifier its changes are given by
+        std::string Code;  // the identifier its changes are given by
 
         std::string FullName() const { return Scope.empty() ? Reference : Scope + '.' + Reference; }
     };

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "DataFiles.h"
-#include "FuzzSupport.h"
 #include "DecimalReader.h"
+#include "FuzzSupport.h"
 #include "PreprocessorModel.h"
 
 namespace {
@@ -20,7 +20,8 @@ namespace {
 // The files of one run.
 struct TPaths {
     TFuzzDirectory Directory;
-    std::filesystem::path Input = Directory.Path / "input.txt", Output = Directory.Path / "output.txt";
+    std::filesystem::path Input = Directory.Path / "input.txt",
+                          Output = Directory.Path / "output.txt";
 };
 
 const TPaths& Paths() {
