@@ -16,6 +16,13 @@ bool IsBitRange(std::string_view text) {
            text.find(':') != std::string_view::npos;
 }
 
+// A token for a message, in quotes, its first 40 characters at most.
+std::string Quoted(std::string_view token) {
+    std::string quoted(1, '\'');
+    quoted.append(token.substr(0, 40)).push_back('\'');
+    return quoted;
+}
+
 // The letters a scalar's value may be given in: Verilog's four, and the nine of
 // VHDL's std_logic that some simulators write as they stand.
 bool IsScalarValue(char c) {
@@ -90,7 +97,7 @@ bool TVcdReader::ReadDeclarations() {
             const auto [end, error] =
                 std::from_chars(width.data(), width.data() + width.size(), variable.Width);
             if (error != std::errc() || end != width.data() + width.size() || variable.Width == 0)
-                return Fail("a $var's width is not a number: '" + std::string(width) + "'");
+                return Fail("a $var's width is not a number: " + Quoted(width));
             if (!NextToken(code)) break;
             variable.Code = code;
             // The reference, and perhaps an index or bit range apart from it.
@@ -107,8 +114,8 @@ bool TVcdReader::ReadDeclarations() {
         } else if (token.starts_with('$')) {
             if (!SkipToEnd(token)) return false;  // $date, $version, $timescale, $comment
         } else {
-            return Fail("'" + std::string(token.substr(0, 40)) +
-                        "' where a declaration should be: this is not a value change dump");
+            return Fail(Quoted(token) +
+                        " where a declaration should be: this is not a value change dump");
         }
     }
     return Fail("the dump ends before its declarations do ($enddefinitions): it is cut short");
@@ -123,7 +130,7 @@ TVcdReader::TEvent TVcdReader::Next() {
             const auto [end, error] =
                 std::from_chars(token.data() + 1, token.data() + token.size(), time);
             if (error != std::errc() || end != token.data() + token.size()) {
-                Fail("'" + std::string(token.substr(0, 40)) + "' is not a time");
+                Fail(Quoted(token) + " is not a time");
                 return TEvent::Error;
             }
             Time_ = time;
@@ -146,7 +153,7 @@ TVcdReader::TEvent TVcdReader::Next() {
         if (token == "$comment") {
             if (!SkipToEnd(token)) return TEvent::Error;
         } else if (!token.starts_with('$')) {  // $dumpvars, $dumpall, $dumpon, $dumpoff, $end
-            Fail("'" + std::string(token.substr(0, 40)) + "' is neither a time nor a value change");
+            Fail(Quoted(token) + " is neither a time nor a value change");
             return TEvent::Error;
         }
     }
