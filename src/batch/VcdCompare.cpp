@@ -36,6 +36,10 @@ std::string Lowercase(std::string_view text) {
     return lower;
 }
 
+struct TFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 // ---------------------------------------------------------------------------
 // The model, stepping along the input as the program does; it reads the pairs
 // and takes the values in place of the data files, and writes no output.
@@ -83,9 +87,6 @@ public:
     }
 
 private:
-    struct TFileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     std::unique_ptr<std::FILE, TFileCloser> Input_;
     std::unique_ptr<TDecimalReader> Reader_;
     TPreprocessorModel Model_;
@@ -525,10 +526,6 @@ TBatchResult TComparison::Run(std::FILE* out) {
     }
     return Explain(out);
 }
-
-struct TFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
